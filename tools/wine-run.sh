@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Runs a Windows program of a build under Wine, in that build's own prefix
+# (<build>/wineprefix, next to <build>/bin), creating the prefix on first use.
+set -euo pipefail
+exe=$1; shift
+bin=$(cd "$(dirname "$exe")" && pwd)
+build=$(dirname "$bin")
+export WINEPREFIX="$build/wineprefix"
+export WINEARCH=$(cat "$build/wine-arch" 2>/dev/null || echo win64)
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer dialogs in a test prefix.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+if [ "$WINEARCH" = win64 ]; then
+  loader=/usr/lib/wine/wine64
+else
+  loader=/usr/lib/wine/wine
+fi
+export WINELOADER=$loader
+if [ ! -f "$WINEPREFIX/.ready" ]; then
+  (
+    flock 9
+    if [ "$WINEARCH" = win64 ]; then
+  loader=/usr/lib/wine/wine64
+else
+  loader=/usr/lib/wine/wine
+fi
+export WINELOADER=$loader
+if [ ! -f "$WINEPREFIX/.ready" ]; then
+      rm -rf "$WINEPREFIX"
+      "$loader" wineboot -i >/dev/null 2>&1 || true
+      wineserver -w
+      touch "$WINEPREFIX/.ready"
+    fi
+  ) 9>"$build/.wineprefix.lock"
+fi
+exec "$loader" "$exe" "$@"
