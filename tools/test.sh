@@ -25,6 +25,12 @@ for arch in $arches; do
   cmake --build "$dir"
   t1=$(date +%s)
   echo "== $arch: built in $((t1 - t0)) s"
+  if [ "$arch" = x86 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    # Some kernels run no 32-bit Linux processes, and so no wine32; the x86
+    # build (and its compile-time layout checks) still had to succeed.
+    echo "== x86: this machine cannot run 32-bit processes, so wine32 cannot start; x86 tests skipped"
+    continue
+  fi
   if ! ctest --test-dir "$dir" --output-on-failure -j2 ${CTEST_ARGS:-}; then
     status=1
   fi
