@@ -69,8 +69,8 @@ DEVMODEW JobDevmode(short orientation) {
 OpenTestPrinter::OpenTestPrinter() {
     std::wstring error;
     if (!testbed::EnsurePrinter(&error)) return;
-    testbed::PrinterSpec spec;
-    OpenPrinterW(const_cast<wchar_t *>(spec.printerName.c_str()), &handle, nullptr);
+    const testbed::PrinterSpec printer;
+    OpenPrinterW(const_cast<wchar_t *>(printer.printerName.c_str()), &handle, nullptr);
 }
 
 OpenTestPrinter::~OpenTestPrinter() {
