@@ -69,19 +69,20 @@ bool ChoosePageBox(const WatermarkLayoutInput &in, PageBox *box) {
     const WatermarkDevice &d = in.device;
     bool logical = in.requestFlag != 0;
     bool shrunk = logical && in.scale < 1.0f;
+    if (!InRange(d.physWidth) || !InRange(d.physHeight) || !InRange(d.physOffsetX) || !InRange(d.physOffsetY))
+        return false;
     long long width = d.physWidth, height = d.physHeight;
     box->ox = d.physOffsetX;
     box->oy = d.physOffsetY;
     if (logical) {
         width = static_cast<long long>(in.pageRect->right) - in.pageRect->left;
         height = std::llabs(static_cast<long long>(in.pageRect->bottom) - in.pageRect->top);
-        // A shrunken logical page sits inside the printable area already.
         if (shrunk) {
             box->ox = 0;
             box->oy = d.physOffsetX;
         }
     }
-    if (!InRange(width) || !InRange(height) || !InRange(box->ox) || !InRange(box->oy)) return false;
+    if (!InRange(width) || !InRange(height)) return false;
     // The device may report the sheet upright while the job is turned.
     bool turned = (in.orientation == DMORIENT_LANDSCAPE && height > width) ||
                   (in.orientation == DMORIENT_PORTRAIT && height < width);
@@ -249,35 +250,42 @@ WatermarkDevice MeasureDevice(HDC dc) {
                            GetDeviceCaps(dc, PHYSICALOFFSETX), GetDeviceCaps(dc, PHYSICALOFFSETY)};
 }
 
-bool StrokeTextOutline(HDC dc, const WatermarkLayout &layout, const wchar_t *text, int length) {
-    if (!BeginPath(dc)) return false;
+void StrokeTextOutline(HDC dc, const WatermarkLayout &layout, const wchar_t *text, int length) {
+    if (!BeginPath(dc)) return;
     bool traced = TextOutW(dc, layout.x, layout.y, text, length) != 0;
     if (!EndPath(dc) || !traced) {
         AbortPath(dc);
-        return false;
+        return;
     }
     select_object_guard pen(dc, GetStockObject(DC_PEN));
     if (!pen.ok()) {
         AbortPath(dc);
-        return false;
+        return;
     }
     COLORREF oldPenColor = SetDCPenColor(dc, layout.color);
     auto restorePenColor = scope_exit([&] {
         if (oldPenColor != CLR_INVALID) SetDCPenColor(dc, oldPenColor);
     });
-    return StrokePath(dc) != 0;
+    StrokePath(dc);
 }
 
-bool PaintText(HDC dc, const WatermarkLayout &layout, const wchar_t *text, int length, bool outline) {
+// The drawing calls' own results are not looked at: a page that did not take
+// its watermark still prints, and the caller goes on either way.
+void PaintText(HDC dc, const WatermarkLayout &layout, const wchar_t *text, int length, bool outline) {
     COLORREF oldColor = SetTextColor(dc, layout.color);
-    if (oldColor == CLR_INVALID) return false;
-    auto restoreColor = scope_exit([&] { SetTextColor(dc, oldColor); });
+    auto restoreColor = scope_exit([&] {
+        if (oldColor != CLR_INVALID) SetTextColor(dc, oldColor);
+    });
     int oldMode = SetBkMode(dc, TRANSPARENT);
-    if (oldMode == 0) return false;
-    auto restoreMode = scope_exit([&] { SetBkMode(dc, oldMode); });
-    if (outline) return StrokeTextOutline(dc, layout, text, length);
+    auto restoreMode = scope_exit([&] {
+        if (oldMode != 0) SetBkMode(dc, oldMode);
+    });
+    if (outline) {
+        StrokeTextOutline(dc, layout, text, length);
+        return;
+    }
     RECT clip{0, 0, 100000, 100000};
-    return ExtTextOutW(dc, layout.x, layout.y, ETO_CLIPPED, &clip, text, static_cast<UINT>(length), nullptr) != 0;
+    ExtTextOutW(dc, layout.x, layout.y, ETO_CLIPPED, &clip, text, static_cast<UINT>(length), nullptr);
 }
 
 }  // namespace
@@ -375,5 +383,6 @@ int DrawWatermark(HDC dc, HANDLE printer, const PrivateDevmode *settings, const 
     if (!GetTextExtentPoint32W(dc, text, length, &in.extent)) return 0;
     WatermarkLayout layout;
     if (!ComputeWatermarkLayout(&in, &layout)) return 0;
-    return PaintText(dc, layout, text, length, (wm->effects & kEffectOutline) != 0) ? 1 : 0;
+    PaintText(dc, layout, text, length, (wm->effects & kEffectOutline) != 0);
+    return 1;
 }
