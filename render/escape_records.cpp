@@ -70,6 +70,9 @@ ULONG SetPrivateDevmode(const EscapeTarget &target, const EscapeCall &call) {
     if (!InputIsWhole(call, size)) return size;
     memmove(dm, call.pvIn, size);
     ValidatePrivateDevmode(dm);
+    // Validation leaves the profile name alone; from a foreign caller it is a
+    // string like any other.
+    TerminateString(dm->loadedProfileName);
     return PrivateRecordSize(dm);
 }
 
