@@ -1,5 +1,5 @@
-// The two driver functions the rendering plug-in hooks: DrvStartDoc (document
-// name and job identifier) and DrvEscape (the private escape channel).
+// The driver functions renderplug puts in front of the driver's own: the
+// start of a document and printer escapes.
 #pragma once
 
 #include "platform/oem_abi.h"
