@@ -45,7 +45,9 @@ inline void ExpectPassedOn(const testbed::DriverCall &call, SURFOBJ *surface, UL
     EXPECT_EQ(call.iEsc, code);
     EXPECT_EQ(call.cjIn, cjIn);
     ASSERT_EQ(call.in.size(), in ? cjIn : 0u);
-    if (in && cjIn) EXPECT_EQ(memcmp(call.in.data(), in, cjIn), 0);
+    if (in && cjIn) {
+        EXPECT_EQ(memcmp(call.in.data(), in, cjIn), 0);
+    }
     EXPECT_EQ(call.cjOut, cjOut);
     EXPECT_EQ(call.pvOut, pvOut);
 }

@@ -43,7 +43,9 @@ TEST_F(EscapeTest, HooksAnswerNothingWithoutTheJobsRecords) {
         EXPECT_EQ(esc->Escape(QUERYESCSUPPORT, sizeof(asked), &asked, 0, nullptr), 0u);
         EXPECT_EQ(esc->Escape(0x10007), 0u);
         EXPECT_EQ(esc->StartDoc(L"refused?", 3), startDocRefused ? FALSE : TRUE);
-        if (startDocRefused) EXPECT_TRUE(host.driverCalls.empty());
+        if (startDocRefused) {
+            EXPECT_TRUE(host.driverCalls.empty());
+        }
         EXPECT_TRUE(esc->DriverEscapes().empty());
     };
 
@@ -221,7 +223,9 @@ TEST_F(EscapeTest, RecordsCrossOnlyTheBuffersTheCallerGave) {
             GuardedBuffer buffer(r.size, side);
             ASSERT_TRUE(buffer.ok());
             EXPECT_EQ(esc->Escape(r.get, 0, nullptr, r.size, buffer.data()), r.size);
-            if (r.set) EXPECT_EQ(esc->Escape(r.set, r.size, buffer.data(), 0, nullptr), r.size);
+            if (r.set) {
+                EXPECT_EQ(esc->Escape(r.set, r.size, buffer.data(), 0, nullptr), r.size);
+            }
         }
 
         GuardedBuffer word(4, side), half(2, side);

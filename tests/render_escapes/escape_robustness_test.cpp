@@ -33,14 +33,16 @@ uint32_t Seed() {
 struct CurrentCall {
     bool active;
     int iteration;
-    ULONG code, cjIn, cjOut;
+    bool startDoc;
+    ULONG code, cjIn, cjOut;  // for a StartDoc: code = job id, cjIn = name length
     const void *pvIn, *pvOut;
 } current;
 
 LONG CALLBACK ReportFault(EXCEPTION_POINTERS *info) {
     if (current.active && info->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION) {
-        fprintf(stderr, "fault in call %d: escape 0x%lx cjIn %lu pvIn %p cjOut %lu pvOut %p, address %p\n",
-                current.iteration, current.code, current.cjIn, current.pvIn, current.cjOut, current.pvOut,
+        fprintf(stderr, "fault in call %d: %s 0x%lx cjIn %lu pvIn %p cjOut %lu pvOut %p, address %p\n",
+                current.iteration, current.startDoc ? "StartDoc job" : "escape", current.code, current.cjIn,
+                current.pvIn, current.cjOut, current.pvOut,
                 reinterpret_cast<void *>(info->ExceptionRecord->ExceptionInformation[1]));
         fflush(stderr);
         current.active = false;
@@ -118,22 +120,24 @@ public:
         uint8_t *pvIn = Chance(15) ? nullptr : in.Window(cjIn, Chance(50));
         uint8_t *pvOut = Chance(15) ? nullptr : out.Window(cjOut, Chance(50));
         if (pvIn) FillInput(pvIn, cjIn, code);
-        current = {true, iteration, code, cjIn, cjOut, pvIn, pvOut};
+        current = {true, iteration, false, code, cjIn, cjOut, pvIn, pvOut};
         esc_.Escape(code, cjIn, pvIn, cjOut, pvOut);
         current.active = false;
     }
 
     // A document name of any length, ending right at an inaccessible page.
-    void StartDoc(Arena &names) {
-        if (Chance(10)) {
-            esc_.StartDoc(nullptr, static_cast<DWORD>(rng_()));
-            return;
-        }
+    void StartDoc(int iteration, Arena &names) {
+        const DWORD jobId = static_cast<DWORD>(rng_());
+        wchar_t *name = nullptr;
         const size_t chars = rng_() % 600;
-        auto *name = reinterpret_cast<wchar_t *>(names.Window((chars + 1) * sizeof(wchar_t), true));
-        for (size_t i = 0; i < chars; ++i) name[i] = static_cast<wchar_t>(1 + rng_() % 0xFFFE);
-        name[chars] = L'\0';
-        esc_.StartDoc(name, static_cast<DWORD>(rng_()));
+        if (!Chance(10)) {
+            name = reinterpret_cast<wchar_t *>(names.Window((chars + 1) * sizeof(wchar_t), true));
+            for (size_t i = 0; i < chars; ++i) name[i] = static_cast<wchar_t>(1 + rng_() % 0xFFFE);
+            name[chars] = L'\0';
+        }
+        current = {true, iteration, true, jobId, static_cast<ULONG>(chars), 0, name, nullptr};
+        esc_.StartDoc(name, jobId);
+        current.active = false;
     }
 
     uint32_t Next() { return rng_(); }
@@ -181,7 +185,7 @@ TEST_F(EscapeTest, RandomEscapesNeitherFaultNorBreakTheDevice) {
 
     for (int i = 0; i < kCalls; ++i) {
         if (caller.Next() % 50 == 0)
-            caller.StartDoc(names);
+            caller.StartDoc(i, names);
         else
             caller.Call(i, in, out);
         if (i % 997 == 0) SetPagesPerSheet(caller.Next() % 2 ? "Booklet" : "6");
@@ -195,8 +199,9 @@ TEST_F(EscapeTest, RandomEscapesNeitherFaultNorBreakTheDevice) {
                             dm.header.dwSize == kPrivateDevmodeSize && PrivateStringsTerminated(dm) &&
                             publicDevmode()->dmSize == publicSize && publicDevmode()->dmDriverExtra == publicExtra;
         if (!intact) {
-            FAIL() << "device broken by call " << i << ": escape 0x" << std::hex << current.code << std::dec
-                   << " cjIn " << current.cjIn << " cjOut " << current.cjOut;
+            FAIL() << "device broken by call " << i << ": " << (current.startDoc ? "StartDoc job" : "escape")
+                   << " 0x" << std::hex << current.code << std::dec << " cjIn " << current.cjIn << " cjOut "
+                   << current.cjOut;
         }
         if (i % 1000 == 0) {
             host.driverCalls.clear();
