@@ -55,9 +55,24 @@ bool DriverInstalled(const std::wstring &driverName) {
 
 }  // namespace
 
+static bool EnsurePrinterLocked(const PrinterSpec &spec, std::wstring *error);
+
 std::wstring DataPath(const wchar_t *file) { return ModuleDir() + L"\\data\\" + file; }
 
 bool EnsurePrinter(const PrinterSpec &spec, std::wstring *error) {
+    // Test programs run in parallel against one prefix; the first one to get
+    // here installs, the others wait and then find everything in place.
+    HANDLE lock = CreateMutexW(nullptr, FALSE, L"pstests-printer-install");
+    if (lock) WaitForSingleObject(lock, 60000);
+    bool ok = EnsurePrinterLocked(spec, error);
+    if (lock) {
+        ReleaseMutex(lock);
+        CloseHandle(lock);
+    }
+    return ok;
+}
+
+static bool EnsurePrinterLocked(const PrinterSpec &spec, std::wstring *error) {
     std::wstring driverDir = DriverDir();
     if (driverDir.empty()) {
         *error = L"no printer driver directory";

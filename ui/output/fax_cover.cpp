@@ -9,11 +9,9 @@
 
 #include <strsafe.h>
 
-namespace {
+#include "platform/escape_codes.h"
 
-// Tells the renderer that the next page is the cover page, which it then
-// prints by itself, outside any N-up sheet. Input: a 32-bit 1.
-constexpr int ESC_SET_COVER_PAGE_MODE = 0x10008;
+namespace {
 
 // A pass-through carries at most this many bytes of PostScript.
 constexpr size_t kPassThroughBytes = 512;
@@ -65,7 +63,8 @@ void SendCoverPageMode(HDC dc) {
     const DWORD on = 1;
     // The reply is the driver's; the renderer has taken the mode before it
     // passes the escape on, so there is nothing to check.
-    ExtEscape(dc, ESC_SET_COVER_PAGE_MODE, sizeof(on), reinterpret_cast<LPCSTR>(&on), 0, nullptr);
+    // The renderer then prints this page by itself, outside any N-up sheet.
+    ExtEscape(dc, static_cast<int>(ESC_SET_COVER_PAGE_MODE), sizeof(on), reinterpret_cast<LPCSTR>(&on), 0, nullptr);
 }
 
 // The application leaves its device context as its last page needed it. The

@@ -5,15 +5,12 @@
 
 #include <cwchar>
 
+#include "platform/escape_codes.h"
 #include "platform/raii.h"
 #include "resources/resource.h"
 #include "ui/module.h"
 
 namespace {
-
-// Answered by the rendering plug-in with the spooler's identifier of the job
-// that the device context is printing.
-constexpr int ESC_GET_JOB_ID = 0x1000D;
 
 // The variables in the order in which a token is matched against them.
 enum Variable : int {
@@ -109,7 +106,7 @@ bool LoggedOnUserName(wchar_t *value, size_t chars) {
 // only through the rendering plug-in.
 bool JobUserName(const Expansion &e, wchar_t *value, size_t chars) {
     if (!e.dc) return false;
-    int jobId = ExtEscape(e.dc, ESC_GET_JOB_ID, 0, nullptr, 0, nullptr);
+    int jobId = ExtEscape(e.dc, static_cast<int>(ESC_GET_JOB_ID), 0, nullptr, 0, nullptr);
     if (jobId <= 0) return false;
     return QueryJobUserName(e.printer, static_cast<DWORD>(jobId), value, chars);
 }
