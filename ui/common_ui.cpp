@@ -11,6 +11,7 @@
 #include "ui/page_context.h"
 #include "ui/page_help.h"
 #include "ui/plugin.h"
+#include "ui/spooler_info.h"
 
 namespace {
 
@@ -131,18 +132,9 @@ void OnDriverPageActive(const CPSUICBPARAM *callback, OEMCUIPPARAM *param) {
 }
 
 bool ReadConfigFilePath(HANDLE printer, wchar_t *path, size_t chars) {
-    if (!printer) return false;
-    DWORD needed = 0;
-    if (GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
-        return false;
-    unique_process_heap_ptr buffer(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
-    if (!buffer || !GetPrinterDriverW(printer, nullptr, 2, static_cast<BYTE *>(buffer.get()), needed, &needed))
-        return false;
-    const wchar_t *config = static_cast<DRIVER_INFO_2W *>(buffer.get())->pConfigFile;
-    if (!config || wcsnlen(config, chars) >= chars) return false;
-    std::wmemcpy(path, config, std::wcslen(config) + 1);
-    return true;
+    unique_process_heap_ptr info;
+    if (!ReadDriverInfo(printer, 2, &info)) return false;
+    return CopyWholePath(static_cast<DRIVER_INFO_2W *>(info.get())->pConfigFile, path, chars);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "platform/raii.h"
 #include "ui/activation_context.h"
+#include "ui/spooler_info.h"
 
 namespace {
 
@@ -23,16 +24,6 @@ HtmlHelpFn HtmlHelpEntry() {
     }
     if (!module) return nullptr;
     return reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void *>(GetProcAddress(module, "HtmlHelpW")));
-}
-
-bool ReadDriverInfo6(HANDLE printer, unique_process_heap_ptr *buffer) {
-    DWORD needed = 0;
-    if (GetPrinterDriverW(printer, nullptr, 6, nullptr, 0, &needed) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
-        return false;
-    buffer->reset(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
-    if (!*buffer) return false;
-    return GetPrinterDriverW(printer, nullptr, 6, static_cast<BYTE *>(buffer->get()), needed, &needed) != FALSE;
 }
 
 bool IsHelpFileName(const wchar_t *name) {
@@ -64,7 +55,7 @@ void ShowHtmlHelpBesideSheet(HWND page, const wchar_t *path) {
 bool FindHelpFile(HANDLE printer, wchar_t *buffer, DWORD bufferBytes, DWORD *bytes) {
     if (!printer || !bytes) return false;
     unique_process_heap_ptr info;
-    if (!ReadDriverInfo6(printer, &info)) return false;
+    if (!ReadDriverInfo(printer, 6, &info)) return false;
     const wchar_t *name = static_cast<DRIVER_INFO_6W *>(info.get())->pDependentFiles;
     if (!name) return false;
     for (; *name; name += std::wcslen(name) + 1) {

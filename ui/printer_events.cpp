@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "platform/raii.h"
+#include "ui/spooler_info.h"
 #include "ui/watermark/store.h"
 
 namespace {
@@ -13,29 +14,17 @@ constexpr size_t kMinCharsAfterDot = 3;
 
 bool ReadDataFile(HANDLE printer, wchar_t (&path)[kPrintProcessorChars]) {
     path[0] = L'\0';
-    DWORD needed = 0;
-    if (GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
-        return false;
-    unique_process_heap_ptr buffer(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
-    if (!buffer || !GetPrinterDriverW(printer, nullptr, 2, static_cast<BYTE *>(buffer.get()), needed, &needed))
-        return false;
-    const wchar_t *dataFile = static_cast<DRIVER_INFO_2W *>(buffer.get())->pDataFile;
-    // A path cut to fit would name some other file.
-    if (!dataFile || wcsnlen(dataFile, kPrintProcessorChars) >= kPrintProcessorChars) return false;
-    std::wmemcpy(path, dataFile, std::wcslen(dataFile) + 1);
-    return true;
+    unique_process_heap_ptr info;
+    if (!ReadDriverInfo(printer, 2, &info)) return false;
+    return CopyWholePath(static_cast<DRIVER_INFO_2W *>(info.get())->pDataFile, path, kPrintProcessorChars);
 }
 
 HRESULT SetDerivedPrintProcessor(HANDLE printer) {
     wchar_t dataFile[kPrintProcessorChars];
     wchar_t processor[kPrintProcessorChars];
     bool derived = ReadDataFile(printer, dataFile) && DerivePrintProcessorName(dataFile, processor);
-    DWORD needed = 0;
-    if (!GetPrinterW(printer, 2, nullptr, 0, &needed) && GetLastError() != ERROR_INSUFFICIENT_BUFFER) return E_FAIL;
-    unique_process_heap_ptr buffer(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed ? needed : 1));
-    if (!buffer) return E_FAIL;
-    if (!GetPrinterW(printer, 2, static_cast<BYTE *>(buffer.get()), needed, &needed)) return E_FAIL;
+    unique_process_heap_ptr buffer;
+    if (!ReadPrinterInfo2(printer, &buffer)) return E_FAIL;
     // Without a derived name the printer keeps the processor it has: a
     // printer without one cannot print at all.
     if (!derived) return S_OK;

@@ -3,6 +3,8 @@
 #include <winspool.h>
 #include <strsafe.h>
 
+#include "ui/spooler_info.h"
+
 const wchar_t kSettingsRoot[] = L"Software\\Corvane\\PSPlugIn";
 const wchar_t kSettingsCompany[] = L"Software\\Corvane";
 
@@ -22,12 +24,8 @@ bool BuildDriverKeyPathFromName(const wchar_t *driverName, DriverKeyPath *path) 
 }
 
 bool BuildDriverKeyPath(HANDLE printer, DriverKeyPath *path) {
-    if (!printer || !path) return false;
-    DWORD needed = 0;
-    if (GetPrinterW(printer, 2, nullptr, 0, &needed) || GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
-        return false;
-    unique_process_heap_ptr buffer(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
-    if (!buffer || !GetPrinterW(printer, 2, static_cast<BYTE *>(buffer.get()), needed, &needed)) return false;
+    unique_process_heap_ptr buffer;
+    if (!path || !ReadPrinterInfo2(printer, &buffer)) return false;
     return BuildDriverKeyPathFromName(static_cast<PRINTER_INFO_2W *>(buffer.get())->pDriverName, path);
 }
 

@@ -10,6 +10,7 @@
 #include "ui/module.h"
 #include "ui/page_context.h"
 #include "ui/page_help.h"
+#include "ui/spooler_info.h"
 
 const wchar_t kPluginVersionText[] = L"3.0";
 
@@ -66,22 +67,12 @@ bool AddFileRow(HWND list, const wchar_t *path, int rowHint) {
     return true;
 }
 
-bool ReadDriverInfo3(HANDLE printer, unique_process_heap_ptr *buffer) {
-    DWORD needed = 0;
-    if (GetPrinterDriverW(printer, nullptr, 3, nullptr, 0, &needed) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
-        return false;
-    buffer->reset(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, needed));
-    if (!*buffer) return false;
-    return GetPrinterDriverW(printer, nullptr, 3, static_cast<BYTE *>(buffer->get()), needed, &needed) != FALSE;
-}
-
 void FillFileList(HWND page, HANDLE printer) {
     HWND list = GetDlgItem(page, IDC_ABOUT_FILES);
     if (!list || !printer) return;
     InsertColumns(list);
     unique_process_heap_ptr buffer;
-    if (!ReadDriverInfo3(printer, &buffer)) return;
+    if (!ReadDriverInfo(printer, 3, &buffer)) return;
     auto *info = static_cast<const DRIVER_INFO_3W *>(buffer.get());
     int added = 0;
     if (info->pConfigFile && AddFileRow(list, info->pConfigFile, added)) ++added;
