@@ -11,6 +11,7 @@
 #include "ui/common_ui.h"
 #include "ui/feature_queries.h"
 #include "ui/page_context.h"
+#include "ui/page_help.h"
 #include "ui/printer_events.h"
 #include "ui/property_sheets.h"
 #include "ui/watermark/store.h"
@@ -424,6 +425,26 @@ TEST(Booklet, FindsTheOptionNamedLikeTheCommonUIText) {
     EXPECT_FALSE(IsBookletSelection(nullptr, &item, 2));
     type.Type = TVOT_COMBOBOX;
     EXPECT_FALSE(IsBookletSelection(nullptr, &item, kFallbackBookletIndex));
+}
+
+TEST(PageHelp, PutsTheSheetLeftOfCentreAndTheHelpBesideIt) {
+    const RECT desktop{0, 0, 1280, 1024};
+    RECT sheet{100, 50, 500, 650}, help{900, 0, 1000, 10};
+    ArrangeSideBySide(desktop, &sheet, &help);
+    EXPECT_EQ(sheet.left, 240);
+    EXPECT_EQ(sheet.right, 640);
+    EXPECT_EQ(sheet.top, 50);
+    EXPECT_EQ(help.left, 640);
+    EXPECT_EQ(help.right, 1040);
+    EXPECT_EQ(help.top, 50);
+    EXPECT_EQ(help.bottom, 650);
+    // A sheet wider than half the desktop starts at its edge; help stops at the other.
+    RECT wide{300, 0, 1100, 600};
+    ArrangeSideBySide(desktop, &wide, &help);
+    EXPECT_EQ(wide.left, 0);
+    EXPECT_EQ(wide.right, 800);
+    EXPECT_EQ(help.left, 800);
+    EXPECT_EQ(help.right, 1280);
 }
 
 TEST(PrintProcessor, NameComesFromTheDescriptionFile) {
