@@ -38,12 +38,12 @@ inline std::wstring DriverDirectory() {
     return dir;
 }
 
-// Installs `spec` (once per prefix) and opens it.
-inline unique_hprinter OpenTestPrinter(const testbed::PrinterSpec &spec) {
+// Installs the printer (once per prefix) and opens it.
+inline unique_hprinter OpenTestPrinter(const testbed::PrinterSpec &wanted) {
     std::wstring error;
-    EXPECT_TRUE(testbed::EnsurePrinter(spec, &error)) << Narrow(error);
+    EXPECT_TRUE(testbed::EnsurePrinter(wanted, &error)) << Narrow(error);
     unique_hprinter printer;
-    EXPECT_TRUE(OpenPrinterW(const_cast<wchar_t *>(spec.printerName.c_str()), printer.put(), nullptr));
+    EXPECT_TRUE(OpenPrinterW(const_cast<wchar_t *>(wanted.printerName.c_str()), printer.put(), nullptr));
     return printer;
 }
 
