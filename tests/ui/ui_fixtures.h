@@ -73,7 +73,9 @@ inline bool WriteValue(HKEY root, const std::wstring &path, const wchar_t *value
 // The frame printer, with a copy of a system DLL (which carries a version
 // resource) as its versioned dependent file.
 inline unique_hprinter OpenFramePrinter() {
-    std::wstring target = DriverDirectory() + L"\\" + kVersionedCopy;
+    std::wstring dir = DriverDirectory();
+    CreateDirectoryW(dir.c_str(), nullptr);  // a fresh prefix has none yet
+    std::wstring target = dir + L"\\" + kVersionedCopy;
     wchar_t system[MAX_PATH];
     GetSystemDirectoryW(system, MAX_PATH);
     CopyFileW((std::wstring(system) + L"\\kernel32.dll").c_str(), target.c_str(), TRUE);
