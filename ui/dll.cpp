@@ -1,0 +1,33 @@
+// Module entry points of uiplug.dll.
+#include <windows.h>
+
+#include "platform/oem_abi.h"
+#include "ui/activation_context.h"
+#include "ui/class_factory.h"
+#include "ui/module.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        SetUiModule(instance);
+        DisableThreadLibraryCalls(instance);
+        break;
+    case DLL_PROCESS_DETACH:
+        ReleaseUiActivationContext();
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void **ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualCLSID(rclsid, CLSID_OEMUI)) return CLASS_E_CLASSNOTAVAILABLE;
+    return CreateClassFactory(riid, ppv);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+    return LiveObjectCount() == 0 && ServerLockCount() == 0 ? S_OK : S_FALSE;
+}

@@ -1,0 +1,103 @@
+#include "ui/page_help.h"
+
+#include <winspool.h>
+#include <cwchar>
+
+#include "platform/raii.h"
+#include "ui/activation_context.h"
+#include "ui/spooler_info.h"
+
+namespace {
+
+constexpr UINT kHhDisplayIndex = 2;
+constexpr size_t kDependentNameChars = 260;
+
+using HtmlHelpFn = HWND(WINAPI *)(HWND, LPCWSTR, UINT, DWORD_PTR);
+
+// hhctrl.ocx stays loaded once used: the help window it opens runs on its code
+// after the call returns.
+HtmlHelpFn HtmlHelpEntry() {
+    static HMODULE module = nullptr;
+    if (!module) {
+        ActivationScope scope;
+        module = LoadLibraryW(L"hhctrl.ocx");
+    }
+    if (!module) return nullptr;
+    return reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void *>(GetProcAddress(module, "HtmlHelpW")));
+}
+
+bool IsHelpFileName(const wchar_t *name) {
+    return std::wcsstr(name, L".chm") || std::wcsstr(name, L".hlp");
+}
+
+void ShowHtmlHelpBesideSheet(HWND page, const wchar_t *path) {
+    HtmlHelpFn htmlHelp = HtmlHelpEntry();
+    if (!htmlHelp) return;
+    HWND help = htmlHelp(page, path, kHhDisplayIndex, 0);
+    if (!help) return;
+    HWND sheet = GetAncestor(page, GA_ROOT);
+    WINDOWPLACEMENT sp{}, hp{}, dp{};
+    sp.length = hp.length = dp.length = sizeof(WINDOWPLACEMENT);
+    if (!GetWindowPlacement(sheet, &sp) || !GetWindowPlacement(help, &hp) ||
+        !GetWindowPlacement(GetDesktopWindow(), &dp))
+        return;
+    ArrangeSideBySide(dp.rcNormalPosition, &sp.rcNormalPosition, &hp.rcNormalPosition);
+    sp.flags = 0;
+    sp.showCmd = SW_SHOWNA;
+    hp.flags = 0;
+    hp.showCmd = SW_SHOW;
+    SetWindowPlacement(sheet, &sp);
+    SetWindowPlacement(help, &hp);
+}
+
+}  // namespace
+
+bool FindHelpFile(HANDLE printer, wchar_t *buffer, DWORD bufferBytes, DWORD *bytes) {
+    if (!printer || !bytes) return false;
+    unique_process_heap_ptr info;
+    if (!ReadDriverInfo(printer, 6, &info)) return false;
+    const wchar_t *name = static_cast<DRIVER_INFO_6W *>(info.get())->pDependentFiles;
+    if (!name) return false;
+    for (; *name; name += std::wcslen(name) + 1) {
+        size_t len = wcsnlen(name, kDependentNameChars);
+        if (len == kDependentNameChars || !IsHelpFileName(name)) continue;
+        DWORD size = static_cast<DWORD>((len + 1) * sizeof(wchar_t));
+        *bytes = size;
+        if (!buffer) return true;
+        if (bufferBytes < size) return false;
+        std::wmemcpy(buffer, name, len + 1);
+        return true;
+    }
+    return false;
+}
+
+void ArrangeSideBySide(const RECT &desktop, RECT *sheet, RECT *help) {
+    LONG width = sheet->right - sheet->left;
+    LONG left = (desktop.right - desktop.left) / 2 - width;
+    sheet->left = left < 0 ? 0 : left;
+    sheet->right = sheet->left + width;
+    help->left = sheet->right;
+    help->top = sheet->top;
+    help->bottom = sheet->bottom;
+    help->right = sheet->right + width;
+    if (help->right > desktop.right) help->right = desktop.right;
+}
+
+void ShowPageHelp(HWND page, const wchar_t *helpFilePath) {
+    if (!helpFilePath) return;
+    if (std::wcsstr(helpFilePath, L".chm")) {
+        ShowHtmlHelpBesideSheet(page, helpFilePath);
+        return;
+    }
+    if (std::wcsstr(helpFilePath, L".hlp")) WinHelpW(page, helpFilePath, HELP_FINDER, 0);
+}
+
+void ShowFrameContextHelp(HWND page, bool show) {
+    HWND frame = page ? GetParent(page) : nullptr;
+    if (!frame) return;
+    LONG_PTR style = GetWindowLongPtrW(frame, GWL_EXSTYLE);
+    bool has = (style & WS_EX_CONTEXTHELP) != 0;
+    if (has == show) return;
+    SetWindowLongPtrW(frame, GWL_EXSTYLE, show ? (style | WS_EX_CONTEXTHELP) : (style & ~WS_EX_CONTEXTHELP));
+    SendMessageW(frame, WM_NCPAINT, 1, 0);
+}

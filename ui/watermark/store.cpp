@@ -1,0 +1,289 @@
+#include "ui/watermark/store.h"
+
+#include <shlwapi.h>
+#include <cwchar>
+
+#include "resources/resource.h"
+#include "ui/module.h"
+#include "ui/registry_keys.h"
+
+namespace {
+
+const wchar_t kWatermarksKey[] = L"Watermarks";
+const wchar_t kCountValue[] = L"NumberOfWaterMarks";
+const wchar_t kDefaultUserHive[] = L".DEFAULT";
+constexpr DWORD kRecordBytes = sizeof(WatermarkRecord);
+constexpr DWORD kValueNameChars = 128;
+constexpr DWORD kHiveNameChars = 2048;
+
+struct SeedRow {
+    UINT nameId;
+    UINT textId;
+    double angle;
+    uint8_t gray;  // red = green = blue
+    uint32_t pointSize;
+    uint32_t position;
+    uint32_t dynamicText;
+};
+
+const SeedRow kSeeds[kDefaultWatermarkCount] = {
+    {IDS_WM_DRAFT_NAME, IDS_WM_DRAFT_TEXT, 45.0, 205, 72, WM_POS_CENTER, 0},
+    {IDS_WM_CONFIDENTIAL_NAME, IDS_WM_CONFIDENTIAL_TEXT, 45.0, 205, 72, WM_POS_CENTER, 0},
+    {IDS_WM_USERNAME_NAME, IDS_WM_USERNAME_TEXT, 0.0, 0, 8, WM_POS_TOP_LEFT, 1},
+    {IDS_WM_DATETIME_NAME, IDS_WM_DATETIME_TEXT, 0.0, 0, 8, WM_POS_TOP_RIGHT, 1},
+};
+
+// The value name is the watermark's name: it must be a terminated, non-empty
+// string, or the registry would read past it or write the key's default value.
+bool IsStorableName(const wchar_t (&name)[128]) {
+    size_t length = wcsnlen(name, 128);
+    return length > 0 && length < 128;
+}
+
+bool WriteRecord(HKEY watermarks, const WatermarkRecord &record) {
+    return RegSetValueExW(watermarks, record.name, 0, REG_BINARY, reinterpret_cast<const BYTE *>(&record),
+                          kRecordBytes) == ERROR_SUCCESS;
+}
+
+void SetListExtent(HWND listBox, size_t longestName) {
+    HDC dc = GetDC(listBox);
+    if (!dc) return;
+    auto release = scope_exit([&] { ReleaseDC(listBox, dc); });
+    auto font = reinterpret_cast<HFONT>(SendMessageW(listBox, WM_GETFONT, 0, 0));
+    select_object_guard selected(dc, font);
+    TEXTMETRICW metrics{};
+    if (!GetTextMetricsW(dc, &metrics)) return;
+    SendMessageW(listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(metrics.tmMaxCharWidth * longestName), 0);
+}
+
+DWORD ValueCount(HKEY key) {
+    DWORD values = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    return values;
+}
+
+// Copies every value of `source` into `target` under the same name and type,
+// last index first, stopping at the first failure. True when any was copied.
+bool CopyValues(HKEY source, HKEY target) {
+    DWORD values = 0, longestName = 0, longestData = 0;
+    if (RegQueryInfoKeyW(source, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, &longestName,
+                         &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    if (values == 0 || longestName == 0) return false;
+    unique_process_heap_ptr name(HeapAlloc(GetProcessHeap(), 0, (longestName + 1) * sizeof(wchar_t)));
+    unique_process_heap_ptr data(HeapAlloc(GetProcessHeap(), 0, longestData ? longestData : 1));
+    if (!name || !data) return false;
+    auto *nameText = static_cast<wchar_t *>(name.get());
+    auto *bytes = static_cast<BYTE *>(data.get());
+    bool copied = false;
+    for (DWORD index = values; index-- > 0;) {
+        DWORD nameChars = longestName + 1, dataBytes = longestData, type = 0;
+        if (RegEnumValueW(source, index, nameText, &nameChars, nullptr, &type, bytes, &dataBytes) != ERROR_SUCCESS)
+            break;
+        if (RegSetValueExW(target, nameText, 0, type, bytes, dataBytes) != ERROR_SUCCESS) break;
+        copied = true;
+    }
+    return copied;
+}
+
+// Hive names are registry key names, which compare without regard to case
+// (the default user's hive is listed as ".Default" on some systems).
+bool IsDefaultUserHive(const wchar_t *name) {
+    return CompareStringOrdinal(name, -1, kDefaultUserHive, -1, TRUE) == CSTR_EQUAL;
+}
+
+// The parents go only when nothing else is left under them.
+void DeleteForCurrentUser(HKEY user, const DriverKeyPath &path) {
+    SHDeleteKeyW(user, path.text);
+    SHDeleteEmptyKeyW(user, kSettingsRoot);
+    SHDeleteEmptyKeyW(user, kSettingsCompany);
+}
+
+bool DeleteForOtherUsers(const DriverKeyPath &path) {
+    unique_hkey users;
+    if (RegOpenKeyExW(HKEY_USERS, L"", 0, KEY_ALL_ACCESS, users.put()) != ERROR_SUCCESS) return false;
+    bool deleted = false;
+    wchar_t name[kHiveNameChars];
+    for (DWORD index = 0;; ++index) {
+        LONG rc = RegEnumKeyW(users.get(), index, name, kHiveNameChars);
+        if (rc == ERROR_MORE_DATA) continue;
+        if (rc != ERROR_SUCCESS) break;
+        if (IsDefaultUserHive(name)) continue;
+        unique_hkey hive;
+        if (RegOpenKeyExW(users.get(), name, 0, KEY_ALL_ACCESS, hive.put()) != ERROR_SUCCESS) continue;
+        if (SHDeleteKeyW(hive.get(), path.text) == ERROR_SUCCESS) deleted = true;
+    }
+    return deleted;
+}
+
+}  // namespace
+
+bool OpenWatermarksKeyForRead(HANDLE printer, unique_hkey *key) {
+    unique_hkey driver;
+    if (!key || !OpenDriverKeyForRead(printer, &driver)) return false;
+    return RegOpenKeyExW(driver.get(), kWatermarksKey, 0, KEY_READ, key->put()) == ERROR_SUCCESS;
+}
+
+bool CreateWatermarksKey(HANDLE printer, unique_hkey *key, DWORD *disposition) {
+    unique_hkey driver;
+    if (!key || !CreateDriverKey(printer, &driver, nullptr)) return false;
+    return RegCreateKeyExW(driver.get(), kWatermarksKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                           key->put(), disposition) == ERROR_SUCCESS;
+}
+
+bool ReadWatermark(HANDLE printer, WatermarkRecord *record, const wchar_t *name) {
+    if (!record || !name) return false;
+    unique_hkey key;
+    if (!OpenWatermarksKeyForRead(printer, &key)) return false;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+    // Only binary values are watermarks; a text of the right length is not.
+    if (type != REG_BINARY || size == 0 || size > kRecordBytes) return false;
+    MakeDefaultWatermark(record);
+    DWORD read = size;
+    return RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE *>(record), &read) ==
+           ERROR_SUCCESS;
+}
+
+bool WatermarkExists(HANDLE printer, const wchar_t *name) {
+    WatermarkRecord scratch;
+    return ReadWatermark(printer, &scratch, name);
+}
+
+bool SaveWatermark(HANDLE printer, const WatermarkRecord *record) {
+    if (!record || !IsStorableName(record->name)) return false;
+    DWORD count = ReadWatermarkCount(printer);
+    bool existed = WatermarkExists(printer, record->name);
+    unique_hkey key;
+    if (!CreateWatermarksKey(printer, &key, nullptr)) return false;
+    if (!WriteRecord(key.get(), *record)) return false;
+    if (!existed) WriteWatermarkCount(printer, count + 1);
+    return true;
+}
+
+bool DeleteWatermark(HANDLE printer, const wchar_t *name) {
+    if (!name || !name[0]) return false;
+    DWORD count = ReadWatermarkCount(printer);
+    unique_hkey driver, key;
+    if (!OpenDriverKeyForWrite(printer, &driver)) return false;
+    if (RegOpenKeyExW(driver.get(), kWatermarksKey, 0, KEY_WRITE, key.put()) != ERROR_SUCCESS) return false;
+    if (RegDeleteValueW(key.get(), name) != ERROR_SUCCESS) return false;
+    WriteWatermarkCount(printer, count > 0 ? count - 1 : 0);
+    return true;
+}
+
+DWORD CountWatermarks(HANDLE printer) {
+    unique_hkey key;
+    if (!OpenWatermarksKeyForRead(printer, &key)) return 0;
+    wchar_t name[kValueNameChars];
+    for (DWORD index = 0;; ++index) {
+        DWORD chars = kValueNameChars;
+        LONG rc = RegEnumValueW(key.get(), index, name, &chars, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) return index;
+        if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return 0;
+    }
+}
+
+bool FillWatermarkList(HANDLE printer, HWND listBox) {
+    unique_hkey key;
+    if (!listBox || !OpenWatermarksKeyForRead(printer, &key)) return false;
+    wchar_t name[kValueNameChars];
+    size_t longest = 0;
+    LONG rc = ERROR_SUCCESS;
+    for (DWORD index = 0;; ++index) {
+        DWORD chars = kValueNameChars;
+        rc = RegEnumValueW(key.get(), index, name, &chars, nullptr, nullptr, nullptr, nullptr);
+        if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) break;
+        if (rc != ERROR_SUCCESS) continue;  // a name too long for any watermark
+        SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        if (chars > longest) longest = chars;
+    }
+    SetListExtent(listBox, longest);
+    return rc == ERROR_NO_MORE_ITEMS;
+}
+
+DWORD ReadWatermarkCount(HANDLE printer) {
+    unique_hkey key;
+    if (!OpenDriverKeyForRead(printer, &key)) return 0;
+    DWORD type = 0, value = 0, size = sizeof(value);
+    if (RegQueryValueExW(key.get(), kCountValue, nullptr, &type, reinterpret_cast<BYTE *>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value))
+        return 0;
+    return value;
+}
+
+bool WriteWatermarkCount(HANDLE printer, DWORD count) {
+    unique_hkey key;
+    if (!CreateDriverKey(printer, &key, nullptr)) return false;
+    return RegSetValueExW(key.get(), kCountValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&count),
+                          sizeof(count)) == ERROR_SUCCESS;
+}
+
+bool MakeSeedWatermark(int index, WatermarkRecord *record) {
+    if (!record || index < 0 || index >= kDefaultWatermarkCount) return false;
+    const SeedRow &seed = kSeeds[index];
+    MakeDefaultWatermark(record);
+    if (LoadUiString(seed.nameId, record->name, 128) == 0) return false;
+    LoadUiString(seed.textId, record->text, 128);
+    LoadUiString(IDS_WM_DEFAULT_FACE, record->faceName, 64);
+    record->angle = seed.angle;
+    record->color[0] = record->color[1] = record->color[2] = seed.gray;
+    record->color[3] = 0;
+    record->pointSize = seed.pointSize;
+    record->position = seed.position;
+    record->dynamicText = seed.dynamicText;
+    return true;
+}
+
+bool SeedDefaultWatermarks(const wchar_t *driverName) {
+    DriverKeyPath path;
+    if (!BuildDriverKeyPathFromName(driverName, &path)) return false;
+    unique_hkey driver, key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.text, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                        driver.put(), nullptr) != ERROR_SUCCESS ||
+        RegCreateKeyExW(driver.get(), kWatermarksKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS)
+        return false;
+    bool all = true;
+    for (int i = 0; i < kDefaultWatermarkCount; ++i) {
+        WatermarkRecord record;
+        all = MakeSeedWatermark(i, &record) && WriteRecord(key.get(), record) && all;
+    }
+    return all;
+}
+
+bool CopyDefaultUserSettings(HANDLE printer) {
+    unique_hkey own;
+    if (!printer || OpenDriverKeyForRead(printer, &own)) return false;
+    DriverKeyPath path;
+    if (!BuildDriverKeyPath(printer, &path)) return false;
+    unique_hkey defaultUser, source;
+    if (RegOpenKeyExW(HKEY_USERS, kDefaultUserHive, 0, KEY_READ, defaultUser.put()) != ERROR_SUCCESS ||
+        RegOpenKeyExW(defaultUser.get(), path.text, 0, KEY_READ, source.put()) != ERROR_SUCCESS)
+        return false;
+    unique_hkey target;
+    if (!CreateDriverKey(printer, &target, nullptr)) return false;
+    bool copied = CopyValues(source.get(), target.get());
+    DWORD watermarkCount = 0;
+    unique_hkey sourceWatermarks, targetWatermarks;
+    if (RegOpenKeyExW(source.get(), kWatermarksKey, 0, KEY_READ, sourceWatermarks.put()) == ERROR_SUCCESS) {
+        if (CreateWatermarksKey(printer, &targetWatermarks, nullptr))
+            copied = CopyValues(sourceWatermarks.get(), targetWatermarks.get()) || copied;
+        watermarkCount = ValueCount(sourceWatermarks.get());
+    }
+    if (copied) WriteWatermarkCount(printer, watermarkCount);
+    return copied;
+}
+
+bool DeleteDriverSettings(const wchar_t *driverName) {
+    DriverKeyPath path;
+    if (!BuildDriverKeyPathFromName(driverName, &path)) return false;
+    unique_hkey user;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"", 0, KEY_WRITE, user.put()) != ERROR_SUCCESS) return false;
+    DeleteForCurrentUser(user.get(), path);
+    user.reset();
+    return DeleteForOtherUsers(path);
+}
