@@ -187,7 +187,9 @@ void InjectEndPageSetup(const Injection &in) {
     if (!ManualDuplexApplies(in.dev, in.helper)) return;
     NupPosition pos = QueryNupPosition(in);
     if (!pos.holds) return;
-    if (FirstOnSheet(pos)) WriteTexts(in, {kNupCapture});
+    // On the cover page the neutralised N-up calls have eaten their arguments
+    // already; capturing them there would run the printer's stack dry.
+    if (FirstOnSheet(pos) && !CoverPageBeingDrawn(in)) WriteTexts(in, {kNupCapture});
     UpdateErase(in, pos);
 }
 
