@@ -76,7 +76,8 @@ constexpr DWORD kComputerNameBuffer = 17;  // 16 characters and the zero
 constexpr DWORD kUserNameBuffer = 2048;
 
 // One PJL line in a block of its own; no memory costs only this line.
-void WritePjlLine(const DEVOBJ *dev, IPrintCorePS2 *helper, const char *format, ...) {
+__attribute__((format(printf, 3, 4))) void WritePjlLine(const DEVOBJ *dev, IPrintCorePS2 *helper,
+                                                        const char *format, ...) {
     TextLine line;
     if (!line.ok()) return;
     va_list args;

@@ -38,8 +38,8 @@ public:
 
     void Clear();
     // printf-style; values reach the formatter only as arguments.
-    void Format(const char *format, ...);
-    void Append(const char *format, ...);
+    void Format(const char *format, ...) __attribute__((format(printf, 2, 3)));
+    void Append(const char *format, ...) __attribute__((format(printf, 2, 3)));
     void AppendArgs(const char *format, va_list args);
     // Fixed text, taken byte for byte (no formatting, so '%' stays '%').
     void AppendText(const char *text);

@@ -99,16 +99,6 @@ TEST(TextLine, CutsAtTheBufferAndStillEndsTheLine) {
     EXPECT_STREQ(line.text(), "%%Page: %d");
 }
 
-TEST(PjlValue, ControlCharactersAndQuotesBecomeSpaces) {
-    char out[64];
-    const wchar_t hostile[] = L"a\"b\rc\nd\x1b" L"e\tf\x01g\x1fh~\x7f";
-    ASSERT_TRUE(ToPjlValue(hostile, std::size(hostile), out, sizeof(out)));
-    EXPECT_STREQ(out, "a b c d e f g h~\x7f");
-    // Empty converts to empty (the line still goes out with "").
-    ASSERT_TRUE(ToPjlValue(L"", 1, out, sizeof(out)));
-    EXPECT_STREQ(out, "");
-}
-
 TEST(PjlValue, ReadsNoFurtherThanTheFieldAndWritesNoFurtherThanTheBuffer) {
     // A field without its terminator, right against a page that faults.
     GuardedBuffer field(8 * sizeof(wchar_t));
