@@ -1,0 +1,261 @@
+#include "tests/host/job_driver.h"
+
+#include <winspool.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace testbed {
+namespace {
+
+// The driver's procedures for one page per sheet: LH is its show-page.
+constexpr char kPlainProlog[] = "/LH {showpage} bind def\n";
+
+// The driver's N-up prologue, reduced to what the plug-in's N-up texts call.
+// The real one abbreviates operators to one or two characters and keeps the
+// layout in nupv (angle, border width, page width and height, columns, rows)
+// and the slot in pgx_nup/pgy_nup; the plug-in's replacement procedures use
+// exactly these names, so they are defined here with the same meaning.
+// realshowpage is the true showpage, which LH calls once a sheet is full;
+// $m is the page's default matrix, taken at the end of the setup.
+constexpr char kNupProlog[] =
+    "/~ {exch} bind def /! {pop} bind def /@ {dup} bind def /$ {roll} bind def\n"
+    "/^ {index} bind def /V {div} bind def /R {rotate} bind def /+ {translate} bind def\n"
+    "/+S {scale} bind def /N {newpath} bind def /Lw {setlinewidth} bind def\n"
+    "/F {false} bind def /d {def} bind def /? {ifelse} bind def /ld {load def} bind def\n"
+    "/; {} def\n"
+    "/realshowpage /showpage load def\n"
+    "/LH /realshowpage load def\n"
+    "/nupv 6 array def /pgx_nup 0 def /pgy_nup 0 def /nx_nup 1 def /ny_nup 1 def\n"
+    "/papermarg_nup 0 def /pagemarg_nup 0 def /framenup false def\n"
+    "/startpage {} def\n"
+    // Places the coordinate system on the current slot of the sheet.
+    "/nupplace {\n"
+    "  nupv aload pop /ny_nup exch store /nx_nup exch store\n"
+    "  /pageh_nup exch store /pagew_nup exch store pop pop\n"
+    "  $m setmatrix clippath pathbbox newpath /sheeth exch store /sheetw exch store pop pop\n"
+    "  /paperw_nup sheetw nx_nup div store /paperh_nup sheeth ny_nup div store\n"
+    "  /nups paperw_nup pagew_nup div paperh_nup pageh_nup div 2 copy gt {exch} if pop store\n"
+    "  pgx_nup paperw_nup mul ny_nup 1 sub pgy_nup sub paperh_nup mul translate\n"
+    "  nups nups scale\n"
+    "} def\n"
+    "/definenup {nupv astore pop /LH /nupshowpage load def /pgx_nup 0 store /pgy_nup 0 store} def\n"
+    "/startnup {/pgy_nup exch store /pgx_nup exch store nupplace} def\n"
+    // Next slot; a full sheet goes out.
+    "/nupshowpage {\n"
+    "  /pgx_nup pgx_nup 1 add store\n"
+    "  pgx_nup nx_nup ge {/pgx_nup 0 store /pgy_nup pgy_nup 1 add store} if\n"
+    "  pgy_nup ny_nup ge {realshowpage /pgy_nup 0 store} if\n"
+    "  nupplace\n"
+    "} def\n"
+    // Sends a sheet that holds pages and leaves N-up.
+    "/finalpage {\n"
+    "  pgx_nup pgy_nup add 0 gt {realshowpage} if\n"
+    "  $m setmatrix /pgx_nup 0 store /pgy_nup 0 store /LH /realshowpage load def\n"
+    "} def\n";
+
+constexpr int kPageWidth = 612;  // US Letter, the test printer's default
+constexpr int kPageHeight = 792;
+
+struct NupGrid {
+    int columns;
+    int rows;
+};
+
+NupGrid GridFor(int pagesPerSheet) {
+    switch (pagesPerSheet) {
+    case 2: return {2, 1};
+    case 4: return {2, 2};
+    case 6: return {3, 2};
+    case 9: return {3, 3};
+    case 16: return {4, 4};
+    default: return {1, 1};
+    }
+}
+
+std::string Format(const char *format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buffer, sizeof(buffer), format, args);
+    va_end(args);
+    return buffer;
+}
+
+std::wstring FreshJobFile() {
+    static int serial = 0;
+    return ScratchDir((L"job" + std::to_wstring(++serial)).c_str()) + L"\\job.prn";
+}
+
+}  // namespace
+
+JobDriver::JobDriver(RenderHost &host, HostDevice &device) : host_(host), device_(device) {}
+
+void JobDriver::Emit(const std::string &text) { stream_ += text; }
+
+bool JobDriver::Inject(DWORD index) {
+    const std::string &spooled = host_.core().Spooled();
+    size_t before = spooled.size();
+    InjectionCall call;
+    call.index = index;
+    call.page = index >= PSINJECT_PAGENUMBER ? page_ : 0;
+    call.result = 0xFFFFFFFF;
+    call.hr = host_.plugin()->Command(device_.dev(), index, nullptr, 0, &call.result);
+    call.text = host_.core().Spooled().substr(before);
+    Emit(call.text);
+    calls_.push_back(call);
+    return SUCCEEDED(call.hr) && call.result == ERROR_SUCCESS;
+}
+
+// The driver buffers its output and hands it on in pieces; a plug-in that
+// implements WritePrinter receives every piece instead of the spooler.
+void JobDriver::Flush() {
+    if (flushed_ == stream_.size()) return;
+    auto *data = const_cast<char *>(stream_.data() + flushed_);
+    DWORD size = static_cast<DWORD>(stream_.size() - flushed_);
+    DWORD written = 0;
+    if (probeAnswer == S_OK) {
+        writeAnswers.push_back(host_.plugin()->WritePrinter(device_.dev(), data, size, &written));
+    } else if (spoolerJob_) {
+        ::WritePrinter(device_.printer.get(), data, size, &written);
+    }
+    bytesWritten_ += written;
+    flushed_ = stream_.size();
+}
+
+void JobDriver::EmitHeader() {
+    Inject(PSINJECT_BEGINSTREAM);
+    Inject(PSINJECT_PSADOBE);
+    Emit("%!PS-Adobe-3.0\n");
+    std::string title(spec_.documentName.begin(), spec_.documentName.end());
+    for (char &c : title)
+        if (c < 0x20) c = ' ';
+    Emit("%%Title: " + title + "\n");
+    Emit("%%Creator: driver test host\n");
+    Emit(Format("%%%%BoundingBox: 0 0 %d %d\n", kPageWidth, kPageHeight));
+    Emit("%%LanguageLevel: 2\n");
+    if (!Inject(PSINJECT_PAGESATEND)) Emit("%%Pages: (atend)\n");
+    Inject(PSINJECT_COMMENTS);
+    Emit("%%EndComments\n");
+}
+
+void JobDriver::EmitProlog() {
+    Emit("%%BeginProlog\n");
+    Inject(PSINJECT_BEGINPROLOG);
+    Emit(NupOn() ? kNupProlog : kPlainProlog);
+    Inject(PSINJECT_ENDPROLOG);
+    Emit("%%EndProlog\n");
+}
+
+void JobDriver::EmitSetup() {
+    Emit("%%BeginSetup\n");
+    Inject(PSINJECT_BEGINSETUP);
+    Emit(Format("<< /PageSize [%d %d] >> setpagedevice\n", kPageWidth, kPageHeight));
+    if (NupOn()) Emit("/$m matrix currentmatrix def\n");
+    Inject(PSINJECT_ENDSETUP);
+    Emit("%%EndSetup\n");
+}
+
+// Under N-up the driver lays out a sheet at its first page: the layout
+// (angle, border width, page size, grid) and the first slot. The following
+// pages move on through LH.
+void JobDriver::EmitPageSetup() {
+    if (!NupOn() || (page_ - 1) % spec_.pagesPerSheet != 0) return;
+    NupGrid grid = GridFor(spec_.pagesPerSheet);
+    Emit(Format("0 0 %d %d %d %d definenup\n", kPageWidth, kPageHeight, grid.columns, grid.rows));
+    Emit("0 0 startnup\n");
+}
+
+bool JobDriver::StartDoc(const JobSpec &spec, std::wstring *error) {
+    spec_ = spec;
+    jobFile_ = spec.jobFile.empty() ? FreshJobFile() : spec.jobFile;
+    // The helper reports the driver's own N-up setting.
+    host_.core().SetFeature("%PagePerSheet", {"1", "2", "4", "6", "9", "16", "Booklet"},
+                            std::to_string(spec.pagesPerSheet));
+
+    // GDI starts the spooler's job before the driver sees the document.
+    DOC_INFO_1W info{const_cast<wchar_t *>(spec_.documentName.c_str()), const_cast<wchar_t *>(jobFile_.c_str()),
+                     const_cast<wchar_t *>(L"RAW")};
+    DWORD job = StartDocPrinterW(device_.printer.get(), 1, reinterpret_cast<BYTE *>(&info));
+    if (!job) {
+        *error = L"StartDocPrinterW failed: " + std::to_wstring(GetLastError());
+        return false;
+    }
+    spoolerJob_ = true;
+    if (!host_.CallStartDoc(device_, spec_.documentName.c_str(), spec_.jobId)) {
+        *error = L"DrvStartDoc failed";
+        return false;
+    }
+    // Whether the plug-in takes the output over: the driver's probe call.
+    probeAnswer = host_.plugin()->WritePrinter(nullptr, nullptr, 0, nullptr);
+
+    EmitHeader();
+    EmitProlog();
+    EmitSetup();
+    Flush();
+    return true;
+}
+
+void JobDriver::StartPage() {
+    ++page_;
+    // The plug-in's page comment stands in for the driver's own.
+    if (!Inject(PSINJECT_PAGENUMBER)) Emit(Format("%%%%Page: %d %d\n", page_, page_));
+    Emit("%%BeginPageSetup\n");
+    Inject(PSINJECT_BEGINPAGESETUP);
+    EmitPageSetup();
+    Inject(PSINJECT_ENDPAGESETUP);
+    Emit("%%EndPageSetup\n");
+    Emit(Format("/Helvetica findfont 48 scalefont setfont 200 400 moveto (Page %d) show\n", page_));
+    Emit("36 36 72 72 rectfill\n");
+}
+
+void JobDriver::Draw(const std::string &postscript) { Emit(postscript); }
+
+void JobDriver::EndPage() {
+    Inject(PSINJECT_SHOWPAGE);
+    Emit("LH\n");
+    Emit("%%PageTrailer\n");
+    Inject(PSINJECT_PAGETRAILER);
+    Flush();
+}
+
+bool JobDriver::EndDoc(std::wstring *error) {
+    Emit("%%Trailer\n");
+    Inject(PSINJECT_TRAILER);
+    if (NupOn()) Emit("finalpage\n");
+    if (!Inject(PSINJECT_PAGES)) Emit(Format("%%%%Pages: %d\n", page_));
+    Emit("%%EOF\n");
+    Inject(PSINJECT_EOF);
+    Inject(PSINJECT_ENDSTREAM);
+    Flush();
+    if (spoolerJob_ && !EndDocPrinter(device_.printer.get())) {
+        *error = L"EndDocPrinter failed: " + std::to_wstring(GetLastError());
+        return false;
+    }
+    spoolerJob_ = false;
+    return true;
+}
+
+bool JobDriver::Run(const JobSpec &spec, int pages, std::wstring *error) {
+    if (!StartDoc(spec, error)) return false;
+    for (int i = 0; i < pages; ++i) Page();
+    return EndDoc(error);
+}
+
+std::string JobDriver::TextAt(DWORD index, size_t occurrence) const {
+    for (const InjectionCall &call : calls_) {
+        if (call.index != index) continue;
+        if (occurrence == 0) return call.text;
+        --occurrence;
+    }
+    return {};
+}
+
+std::string JobDriver::PageText(int page) const {
+    std::string text;
+    for (const InjectionCall &call : calls_)
+        if (call.page == page) text += call.text;
+    return text;
+}
+
+}  // namespace testbed
