@@ -8,8 +8,9 @@ build=$(dirname "$bin")
 export WINEPREFIX="$build/wineprefix"
 export WINEARCH=$(cat "$build/wine-arch" 2>/dev/null || echo win64)
 export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko installer dialogs in a test prefix.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+# No Mono or Gecko installer dialogs in a test prefix, and no debugger that
+# would hold a crashed test program open until its timeout.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winedbg.exe=d"}
 if [ "$WINEARCH" = win64 ]; then
   loader=/usr/lib/wine/wine64
 else
