@@ -127,7 +127,7 @@ void JobDriver::EmitHeader() {
     Inject(PSINJECT_BEGINSTREAM);
     Inject(PSINJECT_PSADOBE);
     Emit("%!PS-Adobe-3.0\n");
-    std::string title(spec_.documentName.begin(), spec_.documentName.end());
+    std::string title(setup_.documentName.begin(), setup_.documentName.end());
     for (char &c : title)
         if (c < 0x20) c = ' ';
     Emit("%%Title: " + title + "\n");
@@ -160,21 +160,21 @@ void JobDriver::EmitSetup() {
 // (angle, border width, page size, grid) and the first slot. The following
 // pages move on through LH.
 void JobDriver::EmitPageSetup() {
-    if (!NupOn() || (page_ - 1) % spec_.pagesPerSheet != 0) return;
-    NupGrid grid = GridFor(spec_.pagesPerSheet);
+    if (!NupOn() || (page_ - 1) % setup_.pagesPerSheet != 0) return;
+    NupGrid grid = GridFor(setup_.pagesPerSheet);
     Emit(Format("0 0 %d %d %d %d definenup\n", kPageWidth, kPageHeight, grid.columns, grid.rows));
     Emit("0 0 startnup\n");
 }
 
-bool JobDriver::StartDoc(const JobSpec &spec, std::wstring *error) {
-    spec_ = spec;
-    jobFile_ = spec.jobFile.empty() ? FreshJobFile() : spec.jobFile;
+bool JobDriver::StartDoc(const JobSpec &setup, std::wstring *error) {
+    setup_ = setup;
+    jobFile_ = setup.jobFile.empty() ? FreshJobFile() : setup.jobFile;
     // The helper reports the driver's own N-up setting.
     host_.core().SetFeature("%PagePerSheet", {"1", "2", "4", "6", "9", "16", "Booklet"},
-                            std::to_string(spec.pagesPerSheet));
+                            std::to_string(setup.pagesPerSheet));
 
     // GDI starts the spooler's job before the driver sees the document.
-    DOC_INFO_1W info{const_cast<wchar_t *>(spec_.documentName.c_str()), const_cast<wchar_t *>(jobFile_.c_str()),
+    DOC_INFO_1W info{const_cast<wchar_t *>(setup_.documentName.c_str()), const_cast<wchar_t *>(jobFile_.c_str()),
                      const_cast<wchar_t *>(L"RAW")};
     DWORD job = StartDocPrinterW(device_.printer.get(), 1, reinterpret_cast<BYTE *>(&info));
     if (!job) {
@@ -182,7 +182,7 @@ bool JobDriver::StartDoc(const JobSpec &spec, std::wstring *error) {
         return false;
     }
     spoolerJob_ = true;
-    if (!host_.CallStartDoc(device_, spec_.documentName.c_str(), spec_.jobId)) {
+    if (!host_.CallStartDoc(device_, setup_.documentName.c_str(), setup_.jobId)) {
         *error = L"DrvStartDoc failed";
         return false;
     }
@@ -236,8 +236,8 @@ bool JobDriver::EndDoc(std::wstring *error) {
     return true;
 }
 
-bool JobDriver::Run(const JobSpec &spec, int pages, std::wstring *error) {
-    if (!StartDoc(spec, error)) return false;
+bool JobDriver::Run(const JobSpec &setup, int pages, std::wstring *error) {
+    if (!StartDoc(setup, error)) return false;
     for (int i = 0; i < pages; ++i) Page();
     return EndDoc(error);
 }

@@ -10,7 +10,7 @@
 // hook through RenderHost::CallEscape):
 //
 //   JobDriver job(host, host.device());
-//   job.StartDoc(spec);
+//   job.StartDoc(setup);
 //   job.StartPage(); ...escapes, Draw()... job.EndPage();
 //   job.EndDoc();
 #pragma once
@@ -50,7 +50,7 @@ public:
 
     // GDI's StartDoc: the spooler job, DrvStartDoc through the plug-in's hook,
     // then the stream up to the end of the document setup.
-    bool StartDoc(const JobSpec &spec, std::wstring *error);
+    bool StartDoc(const JobSpec &setup, std::wstring *error);
     // The page's opening up to its content, which shows the page number and
     // a mark near the lower left corner of the page.
     void StartPage();
@@ -65,7 +65,7 @@ public:
     // Trailer, end of file, the last flush and the end of the spooler job.
     bool EndDoc(std::wstring *error);
     // StartDoc, `pages` pages and EndDoc.
-    bool Run(const JobSpec &spec, int pages, std::wstring *error);
+    bool Run(const JobSpec &setup, int pages, std::wstring *error);
 
     // Every byte the driver produced, in order (what it handed to WritePrinter).
     const std::string &stream() const { return stream_; }
@@ -93,11 +93,11 @@ private:
     void EmitProlog();
     void EmitSetup();
     void EmitPageSetup();
-    bool NupOn() const { return spec_.pagesPerSheet >= 2; }
+    bool NupOn() const { return setup_.pagesPerSheet >= 2; }
 
     RenderHost &host_;
     HostDevice &device_;
-    JobSpec spec_;
+    JobSpec setup_;
     std::wstring jobFile_;
     std::string stream_;
     size_t flushed_ = 0;

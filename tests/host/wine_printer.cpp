@@ -55,16 +55,16 @@ bool DriverInstalled(const std::wstring &driverName) {
 
 }  // namespace
 
-static bool EnsurePrinterLocked(const PrinterSpec &spec, std::wstring *error);
+static bool EnsurePrinterLocked(const PrinterSpec &want, std::wstring *error);
 
 std::wstring DataPath(const wchar_t *file) { return ModuleDir() + L"\\data\\" + file; }
 
-bool EnsurePrinter(const PrinterSpec &spec, std::wstring *error) {
+bool EnsurePrinter(const PrinterSpec &want, std::wstring *error) {
     // Test programs run in parallel against one prefix; the first one to get
     // here installs, the others wait and then find everything in place.
     HANDLE lock = CreateMutexW(nullptr, FALSE, L"pstests-printer-install");
     if (lock) WaitForSingleObject(lock, 60000);
-    bool ok = EnsurePrinterLocked(spec, error);
+    bool ok = EnsurePrinterLocked(want, error);
     if (lock) {
         ReleaseMutex(lock);
         CloseHandle(lock);
@@ -72,7 +72,7 @@ bool EnsurePrinter(const PrinterSpec &spec, std::wstring *error) {
     return ok;
 }
 
-static bool EnsurePrinterLocked(const PrinterSpec &spec, std::wstring *error) {
+static bool EnsurePrinterLocked(const PrinterSpec &want, std::wstring *error) {
     std::wstring driverDir = DriverDir();
     if (driverDir.empty()) {
         *error = L"no printer driver directory";
@@ -84,23 +84,23 @@ static bool EnsurePrinterLocked(const PrinterSpec &spec, std::wstring *error) {
         *error = L"cannot copy the printer description to " + ppd;
         return false;
     }
-    for (const auto &f : spec.dependentFiles)
+    for (const auto &f : want.dependentFiles)
         if (!TouchFile(driverDir + L"\\" + f)) {
             *error = L"cannot create dependent file " + f;
             return false;
         }
 
-    if (!DriverInstalled(spec.driverName)) {
+    if (!DriverInstalled(want.driverName)) {
         std::wstring deps;
-        for (const auto &f : spec.dependentFiles) deps += f + L'\0';
+        for (const auto &f : want.dependentFiles) deps += f + L'\0';
         deps += L'\0';
         DRIVER_INFO_3W di{};
         di.cVersion = 3;
-        di.pName = const_cast<wchar_t *>(spec.driverName.c_str());
+        di.pName = const_cast<wchar_t *>(want.driverName.c_str());
         di.pDriverPath = const_cast<wchar_t *>(L"wineps.drv");
         di.pDataFile = const_cast<wchar_t *>(ppd.c_str());
         di.pConfigFile = const_cast<wchar_t *>(L"wineps.drv");
-        di.pDependentFiles = spec.dependentFiles.empty() ? nullptr : deps.data();
+        di.pDependentFiles = want.dependentFiles.empty() ? nullptr : deps.data();
         if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE *>(&di))) {
             *error = L"AddPrinterDriverW failed: " + std::to_wstring(GetLastError());
             return false;
@@ -108,11 +108,11 @@ static bool EnsurePrinterLocked(const PrinterSpec &spec, std::wstring *error) {
     }
 
     HANDLE h = nullptr;
-    if (!OpenPrinterW(const_cast<wchar_t *>(spec.printerName.c_str()), &h, nullptr)) {
+    if (!OpenPrinterW(const_cast<wchar_t *>(want.printerName.c_str()), &h, nullptr)) {
         PRINTER_INFO_2W pi{};
-        pi.pPrinterName = const_cast<wchar_t *>(spec.printerName.c_str());
+        pi.pPrinterName = const_cast<wchar_t *>(want.printerName.c_str());
         pi.pPortName = const_cast<wchar_t *>(L"FILE:");
-        pi.pDriverName = const_cast<wchar_t *>(spec.driverName.c_str());
+        pi.pDriverName = const_cast<wchar_t *>(want.driverName.c_str());
         pi.pPrintProcessor = const_cast<wchar_t *>(L"WinPrint");
         pi.pDatatype = const_cast<wchar_t *>(L"RAW");
         pi.Attributes = PRINTER_ATTRIBUTE_LOCAL;
@@ -133,10 +133,10 @@ static bool EnsurePrinterLocked(const PrinterSpec &spec, std::wstring *error) {
     return true;
 }
 
-HDC CreatePrinterDc(const PrinterSpec &spec, const DEVMODEW *devmode) {
+HDC CreatePrinterDc(const PrinterSpec &want, const DEVMODEW *devmode) {
     std::wstring error;
-    if (!EnsurePrinter(spec, &error)) return nullptr;
-    return CreateDCW(nullptr, spec.printerName.c_str(), nullptr, devmode);
+    if (!EnsurePrinter(want, &error)) return nullptr;
+    return CreateDCW(nullptr, want.printerName.c_str(), nullptr, devmode);
 }
 
 std::wstring ScratchDir(const wchar_t *name) {

@@ -24,11 +24,11 @@ std::wstring DataPath(const wchar_t *file);
 
 // Installs the driver and printer once per prefix; later calls only check
 // that they are there. Returns false with a reason in *error.
-bool EnsurePrinter(const PrinterSpec &spec, std::wstring *error);
+bool EnsurePrinter(const PrinterSpec &want, std::wstring *error);
 inline bool EnsurePrinter(std::wstring *error) { return EnsurePrinter(PrinterSpec{}, error); }
 
 // A printer device context on the test printer, or null.
-HDC CreatePrinterDc(const PrinterSpec &spec = PrinterSpec{}, const DEVMODEW *devmode = nullptr);
+HDC CreatePrinterDc(const PrinterSpec &want = PrinterSpec{}, const DEVMODEW *devmode = nullptr);
 
 // A fresh scratch folder for one test's files (under the prefix's temp folder).
 std::wstring ScratchDir(const wchar_t *name);

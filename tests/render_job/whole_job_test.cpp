@@ -23,9 +23,9 @@ protected:
     }
 
     // Runs a job of `pages` pages and prints its job file.
-    void Print(const JobSpec &spec, int pages, std::vector<Picture> *out) {
+    void Print(const JobSpec &setup, int pages, std::vector<Picture> *out) {
         std::wstring error;
-        ASSERT_TRUE(job().Run(spec, pages, &error)) << Narrow(error);
+        ASSERT_TRUE(job().Run(setup, pages, &error)) << Narrow(error);
         ASSERT_TRUE(RenderPostScript(job().jobFile(), kDpi, out, &error)) << Narrow(error);
     }
     // Dark pixels in a square of the page picture around (x, y) in points
@@ -139,10 +139,10 @@ TEST_F(WholeJob, ManualDuplexNupJobsPrint) {
         EnableManualDuplex(perSheet);
         state().psPageCount = 0;
         JobDriver nup(host, host.device());
-        JobSpec spec;
-        spec.pagesPerSheet = perSheet;
+        JobSpec setup;
+        setup.pagesPerSheet = perSheet;
         std::wstring error;
-        ASSERT_TRUE(nup.Run(spec, 2 * perSheet + 1, &error)) << Narrow(error);
+        ASSERT_TRUE(nup.Run(setup, 2 * perSheet + 1, &error)) << Narrow(error);
         std::vector<Picture> pages;
         ASSERT_TRUE(RenderPostScript(nup.jobFile(), kDpi, &pages, &error)) << Narrow(error);
         EXPECT_GE(pages.size(), 3u);
@@ -157,10 +157,10 @@ TEST_F(WholeJob, CoverPageOnTheFirstSlotOfASheetUnderManualDuplexNupPrints) {
     EnableManualDuplex(2);
     dm().outputDestination = DEST_FAX;
     dm().fax.sendCoverPage = 1;
-    JobSpec spec;
-    spec.pagesPerSheet = 2;
+    JobSpec setup;
+    setup.pagesPerSheet = 2;
     std::wstring error;
-    ASSERT_TRUE(job().StartDoc(spec, &error)) << Narrow(error);
+    ASSERT_TRUE(job().StartDoc(setup, &error)) << Narrow(error);
     job().Page();
     job().Page();
     state().coverPageMode = 1;
