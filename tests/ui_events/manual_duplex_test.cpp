@@ -266,6 +266,8 @@ TEST_F(PromptProcessTest, EachPromptEscapeStartsItsOwnRundll32WithTheDialog) {
         wchar_t className[32] = {};
         GetClassNameW(w.window, className, 32);
         EXPECT_STREQ(className, L"#32770");
+        // The window can be found between its creation and its first showing.
+        for (DWORD waited = 0; !IsWindowVisible(w.window) && waited < kWaitMs; waited += 20) Sleep(20);
         EXPECT_TRUE(IsWindowVisible(w.window));
         EXPECT_NE(GetDlgItem(w.window, IDOK), nullptr);
         processes.push_back(std::move(process));
