@@ -59,7 +59,9 @@ ULONG APIENTRY RecordingDrvEscape(SURFOBJ *pso, ULONG iEsc, ULONG cjIn, PVOID pv
     call.pvOut = pvOut;
     Record(pso, std::move(call));
     HostDevice *device = DeviceOfSurface(pso);
-    return device && device->host ? device->host->escapeReply : 0;
+    if (!device || !device->host) return 0;
+    if (device->host->driverEscape) return device->host->driverEscape(iEsc, cjIn, pvIn, cjOut, pvOut);
+    return device->host->escapeReply;
 }
 
 std::string Narrow(const std::wstring &s) {

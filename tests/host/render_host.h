@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,6 +125,9 @@ public:
     std::vector<DriverCall> driverCalls;
     BOOL startDocReply = TRUE;
     ULONG escapeReply = 0x5EED;
+    // When set, the driver's own DrvEscape answers through it instead of with
+    // escapeReply: a real device context's driver behind the hooks.
+    std::function<ULONG(ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut)> driverEscape;
 
 private:
     void TearDown();

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/raii.h"
+#include "tests/host/process_usage.h"
 #include "tests/host/wine_printer.h"
 #include "tests/ui_watermark/fake_job.h"
 #include "ui/watermark/draw.h"
@@ -518,48 +519,7 @@ TEST_F(WatermarkCanvas, LeavesTheDeviceContextAsItFoundIt) {
     }
 }
 
-// One entry of the GDI handle table as Wine lays it out in shared memory.
-struct SharedHandleEntry {
-    UINT64 object;
-    ULONG owner;
-    USHORT unique;
-    UCHAR type;
-    UCHAR flags;
-    UINT64 userPointer;
-};
-static_assert(sizeof(SharedHandleEntry) == 24);
-
-// Live GDI handles of the table that the process environment block points
-// to (GdiSharedHandleTable), each confirmed by GetObjectType.
-DWORD CountSharedTableHandles() {
-    // GCC takes the segment-relative read in NtCurrentTeb for an access to a
-    // zero-length array.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds"
-    auto *peb = reinterpret_cast<BYTE *>(NtCurrentTeb()->ProcessEnvironmentBlock);
-#pragma GCC diagnostic pop
-#ifdef _WIN64
-    constexpr size_t kTableOffset = 0xF8;
-#else
-    constexpr size_t kTableOffset = 0x94;
-#endif
-    const auto *table = *reinterpret_cast<SharedHandleEntry *const *>(peb + kTableOffset);
-    if (!table) return 0;
-    DWORD live = 0;
-    for (DWORD i = 0; i < 0x10000; ++i) {
-        if (!table[i].type) continue;
-        auto h = reinterpret_cast<HGDIOBJ>(static_cast<ULONG_PTR>(i | (static_cast<DWORD>(table[i].unique) << 16)));
-        if (GetObjectType(h)) ++live;
-    }
-    return live;
-}
-
-// The GDI objects this process holds. Wine's GetGuiResources is a stub that
-// answers 0; there the handle table is counted instead.
-DWORD GdiObjectCount() {
-    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    return n ? n : CountSharedTableHandles();
-}
+using testbed::GdiObjectCount;
 
 TEST_F(WatermarkCanvas, ThousandDrawsLeaveNoGdiObjectsBehind) {
     // The counter must see a font that is created and not yet deleted.

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "tests/ui_watermark/import_patch.h"
+#include "tests/host/import_patch.h"
 
 class FakeJob {
 public:

@@ -1,7 +1,8 @@
 // Replaces one imported function of a loaded module while the patch lives.
-// The tests use it to stand in for what sits behind the printer device
-// context on a real system: the rendering plug-in's answer to the job-id
-// escape, and a spooler that records the job's user (Wine's records none).
+// The test hosts use it to stand in for what sits behind the printer device
+// context on a real system (the driver that routes escapes to the rendering
+// plug-in, GDI's document events, a spooler that records the job's user),
+// where Wine has nothing or something else in its place.
 #pragma once
 
 #include <windows.h>

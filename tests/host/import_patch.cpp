@@ -1,4 +1,4 @@
-#include "tests/ui_watermark/import_patch.h"
+#include "tests/host/import_patch.h"
 
 #include <cstring>
 

@@ -1,0 +1,279 @@
+#include "tests/host/gdi_events.h"
+
+#include <winddiui.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace testbed {
+namespace {
+
+GdiJob *g_job = nullptr;
+
+class Stopwatch {
+public:
+    Stopwatch() { QueryPerformanceCounter(&start_); }
+    double Seconds() const {
+        LARGE_INTEGER now, freq;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&freq);
+        return static_cast<double>(now.QuadPart - start_.QuadPart) / static_cast<double>(freq.QuadPart);
+    }
+
+private:
+    LARGE_INTEGER start_;
+};
+
+// uiplug's imports, replaced while a job runs. Each plays the part of
+// Windows' GDI for the job's device context and leaves every other device
+// context to Wine. The host's own calls go through this program's imports,
+// which stay Wine's.
+int WINAPI PatchedExtEscape(HDC dc, int code, int cbIn, LPCSTR in, int cbOut, LPSTR out) {
+    if (g_job) return g_job->GdiExtEscape(dc, code, cbIn, in, cbOut, out);
+    return ExtEscape(dc, code, cbIn, in, cbOut, out);
+}
+
+int WINAPI PatchedStartPage(HDC dc) { return g_job ? g_job->GdiStartPage(dc) : StartPage(dc); }
+
+int WINAPI PatchedEndPage(HDC dc) { return g_job ? g_job->GdiEndPage(dc) : EndPage(dc); }
+
+// Not GDI's part: a witness of what uiplug writes on the page, passed on
+// unchanged. Wine's PostScript output keeps no text a test could search.
+BOOL WINAPI PatchedExtTextOutW(HDC dc, int x, int y, UINT options, const RECT *rect, LPCWSTR text, UINT count,
+                               const INT *dx) {
+    if (!g_job) return ExtTextOutW(dc, x, y, options, rect, text, count, dx);
+    if (text) g_job->SawText(dc, text, count);
+    Stopwatch watch;
+    BOOL done = ExtTextOutW(dc, x, y, options, rect, text, count, dx);
+    g_job->AddTextSeconds(dc, watch.Seconds());
+    return done;
+}
+
+BOOL WINAPI PatchedTextOutW(HDC dc, int x, int y, LPCWSTR text, int count) {
+    if (!g_job) return TextOutW(dc, x, y, text, count);
+    if (text && count > 0) g_job->SawText(dc, text, static_cast<size_t>(count));
+    Stopwatch watch;
+    BOOL done = TextOutW(dc, x, y, text, count);
+    g_job->AddTextSeconds(dc, watch.Seconds());
+    return done;
+}
+
+template <typename F>
+void *Address(F *fn) {
+    return reinterpret_cast<void *>(fn);
+}
+
+
+}  // namespace
+
+GdiJob::GdiJob(GdiJobOptions options) : options_(std::move(options)) {}
+
+GdiJob::~GdiJob() {
+    patches_.clear();
+    if (g_job == this) g_job = nullptr;
+    dc_.reset();
+    escapes_.reset();
+    render_.reset();
+    ui_.reset();
+}
+
+bool GdiJob::Start(std::wstring *error) {
+    if (g_job) {
+        *error = L"another job is running in this process";
+        return false;
+    }
+    if (!EnsurePrinter(options_.printer, error)) return false;
+    wchar_t *name = const_cast<wchar_t *>(options_.printer.printerName.c_str());
+    if (!OpenPrinterW(name, printer_.put(), nullptr)) {
+        *error = L"OpenPrinterW failed";
+        return false;
+    }
+    if (options_.withPlugins) {
+        RenderHostOptions renderOptions;
+        renderOptions.printer = options_.printer;
+        render_ = std::make_unique<RenderHost>(renderOptions);
+        if (!render_->Start(error)) return false;
+        escapes_ = std::make_unique<EscapeHost>(*render_);
+        if (!escapes_->ok()) {
+            *error = L"renderplug registered no DrvEscape or DrvStartDoc hook";
+            return false;
+        }
+        ui_ = std::make_unique<UiPluginHost>();
+        if (!ui_->Create(error)) return false;
+        if (FAILED(ui_->Publish())) {
+            *error = L"PublishDriverInterface failed";
+            return false;
+        }
+        if (!PatchImports(error)) return false;
+    }
+    dc_.reset(CreatePrinterDc(options_.printer));
+    if (!dc_) {
+        *error = L"no device context on the test printer";
+        return false;
+    }
+    g_job = this;
+    if (!options_.withPlugins) return true;
+    // What the driver's own DrvEscape does with what the hook passes on:
+    // Wine's PostScript driver answers it on the real device context.
+    render_->driverEscape = [this](ULONG code, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut) -> ULONG {
+        return static_cast<ULONG>(ExtEscape(dc_.get(), static_cast<int>(code), static_cast<int>(cjIn),
+                                            static_cast<LPCSTR>(pvIn), static_cast<int>(cjOut),
+                                            static_cast<LPSTR>(pvOut)));
+    };
+    AskFilter();
+    return true;
+}
+
+bool GdiJob::PatchImports(std::wstring *error) {
+    HMODULE module = UiPlugModule();
+    struct Entry {
+        const char *name;
+        void *replacement;
+    };
+    const Entry entries[] = {
+        {"ExtEscape", Address(&PatchedExtEscape)},   {"StartPage", Address(&PatchedStartPage)},
+        {"EndPage", Address(&PatchedEndPage)},       {"ExtTextOutW", Address(&PatchedExtTextOutW)},
+        {"TextOutW", Address(&PatchedTextOutW)},
+    };
+    for (const Entry &e : entries) {
+        auto patch = std::make_unique<ImportPatch>(module, "gdi32.dll", e.name, e.replacement);
+        if (!patch->ok()) {
+            *error = L"uiplug.dll does not import gdi32 " + std::wstring(e.name, e.name + strlen(e.name));
+            return false;
+        }
+        patches_.push_back(std::move(patch));
+    }
+    return true;
+}
+
+// The spooler's side of QUERYFILTER: room for every event there is, one more
+// try when the driver needs more, and every event when it answers nothing.
+bool GdiJob::AskFilter() {
+    UINT room = DOCUMENTEVENT_LAST;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::vector<BYTE> block(offsetof(DOCEVENT_FILTER, aDocEventCall) + room * sizeof(DWORD), 0);
+        auto *f = reinterpret_cast<DOCEVENT_FILTER *>(block.data());
+        f->cbSize = static_cast<UINT>(block.size());
+        f->cElementsAllocated = room;
+        int result = 0;
+        HRESULT hr = ui_->plugin->DocumentEvent(printer_.get(), dc_.get(), DOCUMENTEVENT_QUERYFILTER, 0, nullptr,
+                                                static_cast<ULONG>(block.size()), f, &result);
+        filterResult = result;
+        if (FAILED(hr) || result != DOCUMENTEVENT_SUCCESS) break;
+        if (f->cElementsNeeded > room) {
+            room = f->cElementsNeeded;
+            continue;
+        }
+        const DWORD *list = reinterpret_cast<const DWORD *>(block.data() + offsetof(DOCEVENT_FILTER, aDocEventCall));
+        filter.assign(list, list + std::min(f->cElementsReturned, room));
+        return true;
+    }
+    wantsAll_ = true;
+    return false;
+}
+
+bool GdiJob::Wants(int iEsc) const {
+    if (!ui_) return false;
+    return wantsAll_ || std::find(filter.begin(), filter.end(), static_cast<DWORD>(iEsc)) != filter.end();
+}
+
+EventRecord *GdiJob::Innermost() { return active_.empty() ? nullptr : &events[active_.back()]; }
+
+// GDI goes on with the call whatever the handler answered; the tests look at
+// the answer itself.
+void GdiJob::RaiseEvent(int iEsc, ULONG cbIn, PVOID pvIn, int escapeCode) {
+    if (!Wants(iEsc)) return;
+    const bool outermost = depth_ == 0;
+    if (outermost) ++applicationEvents;
+    if (options_.record) {
+        EventRecord record;
+        record.iEsc = iEsc;
+        record.escapeCode = escapeCode;
+        record.depth = depth_ + 1;
+        events.push_back(std::move(record));
+        active_.push_back(events.size() - 1);
+    }
+    ++depth_;
+    int result = 0;
+    Stopwatch watch;
+    HRESULT hr = ui_->plugin->DocumentEvent(printer_.get(), dc_.get(), iEsc, cbIn, pvIn, 0, nullptr, &result);
+    if (outermost) {
+        const double seconds = watch.Seconds();
+        pluginSeconds += seconds;
+        if (iEsc >= 0 && iEsc <= DOCUMENTEVENT_LAST) eventSeconds[iEsc] += seconds;
+    }
+    --depth_;
+    if (options_.record) {
+        EventRecord &record = events[active_.back()];
+        record.hr = hr;
+        record.result = result;
+        active_.pop_back();
+    }
+}
+
+// GDI hands the escape to the rendering driver, whose DrvEscape renderplug
+// has hooked.
+int GdiJob::RouteEscape(int code, int cbIn, LPCSTR in, int cbOut, LPSTR out) {
+    // A negative size reaches no driver; the call fails.
+    if (cbIn < 0 || cbOut < 0) return -1;
+    return static_cast<int>(escapes_->Escape(static_cast<ULONG>(code), static_cast<ULONG>(cbIn),
+                                             const_cast<char *>(in), static_cast<ULONG>(cbOut), out));
+}
+
+int GdiJob::GdiExtEscape(HDC dc, int code, int cbIn, LPCSTR in, int cbOut, LPSTR out) {
+    if (dc != dc_.get() || !escapes_) return ExtEscape(dc, code, cbIn, in, cbOut, out);
+    // Kept as an index: `events` may grow while the escape's own event runs.
+    const bool fromPlugin = options_.record && !active_.empty();
+    const size_t sender = fromPlugin ? active_.back() : 0;
+    DOCEVENT_ESCAPE escape{code, cbIn, const_cast<char *>(in)};
+    RaiseEvent(DOCUMENTEVENT_ESCAPE, sizeof(escape), &escape, code);
+    const int reply = RouteEscape(code, cbIn, in, cbOut, out);
+    if (fromPlugin)
+        events[sender].escapes.push_back(SentEscape{static_cast<ULONG>(code), cbIn, cbOut, out != nullptr, reply});
+    return reply;
+}
+
+int GdiJob::GdiStartPage(HDC dc) {
+    if (dc == dc_.get()) RaiseEvent(DOCUMENTEVENT_STARTPAGE, 0, nullptr, 0);
+    return ::StartPage(dc);
+}
+
+int GdiJob::GdiEndPage(HDC dc) {
+    if (dc == dc_.get()) RaiseEvent(DOCUMENTEVENT_ENDPAGE, 0, nullptr, 0);
+    return ::EndPage(dc);
+}
+
+void GdiJob::SawText(HDC dc, const wchar_t *text, size_t length) {
+    if (dc != dc_.get() || !options_.record) return;
+    EventRecord *record = Innermost();
+    if (record) record->texts.emplace_back(text, length);
+}
+
+PrivateDevmode *GdiJob::settings() { return escapes_ ? escapes_->settings() : nullptr; }
+DEVMODEW *GdiJob::publicDevmode() { return escapes_ ? escapes_->publicDevmode() : nullptr; }
+DeviceState *GdiJob::state() { return escapes_ ? escapes_->state() : nullptr; }
+
+int GdiJob::StartDocument(const wchar_t *docName, const std::wstring &outputPath) {
+    DOCINFOW info{sizeof(info), docName, outputPath.c_str(), nullptr, 0};
+    const int jobId = StartDocW(dc_.get(), &info);
+    if (jobId <= 0) return 0;
+    // Inside StartDoc GDI starts the driver's document; the hook records
+    // the name and the spooler's job id.
+    if (escapes_) escapes_->StartDoc(docName, static_cast<DWORD>(jobId));
+    return jobId;
+}
+
+int GdiJob::StartPage() { return GdiStartPage(dc_.get()); }
+
+int GdiJob::EndPage() { return GdiEndPage(dc_.get()); }
+
+int GdiJob::EndDoc() {
+    RaiseEvent(DOCUMENTEVENT_ENDDOC, 0, nullptr, 0);
+    return ::EndDoc(dc_.get());
+}
+
+int GdiJob::Escape(int code, int cbIn, const void *in, int cbOut, void *out) {
+    return GdiExtEscape(dc_.get(), code, cbIn, static_cast<LPCSTR>(in), cbOut, static_cast<LPSTR>(out));
+}
+
+}  // namespace testbed

@@ -1,0 +1,62 @@
+#include "tests/host/process_usage.h"
+
+#include <winternl.h>
+
+namespace testbed {
+namespace {
+
+// One entry of the GDI handle table as Wine lays it out in shared memory.
+struct SharedHandleEntry {
+    UINT64 object;
+    ULONG owner;
+    USHORT unique;
+    UCHAR type;
+    UCHAR flags;
+    UINT64 userPointer;
+};
+static_assert(sizeof(SharedHandleEntry) == 24);
+
+// Live GDI handles of the table that the process environment block points
+// to (GdiSharedHandleTable), each confirmed by GetObjectType.
+DWORD CountSharedTableHandles() {
+    // GCC takes the segment-relative read in NtCurrentTeb for an access to a
+    // zero-length array.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+    auto *peb = reinterpret_cast<BYTE *>(NtCurrentTeb()->ProcessEnvironmentBlock);
+#pragma GCC diagnostic pop
+#ifdef _WIN64
+    constexpr size_t kTableOffset = 0xF8;
+#else
+    constexpr size_t kTableOffset = 0x94;
+#endif
+    const auto *table = *reinterpret_cast<SharedHandleEntry *const *>(peb + kTableOffset);
+    if (!table) return 0;
+    DWORD live = 0;
+    for (DWORD i = 0; i < 0x10000; ++i) {
+        if (!table[i].type) continue;
+        auto h = reinterpret_cast<HGDIOBJ>(static_cast<ULONG_PTR>(i | (static_cast<DWORD>(table[i].unique) << 16)));
+        if (GetObjectType(h)) ++live;
+    }
+    return live;
+}
+
+}  // namespace
+
+DWORD GdiObjectCount() {
+    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    return n ? n : CountSharedTableHandles();
+}
+
+size_t ProcessHeapBytes() {
+    HANDLE heap = GetProcessHeap();
+    if (!HeapLock(heap)) return 0;
+    size_t busy = 0;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heap, &entry))
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
+    HeapUnlock(heap);
+    return busy;
+}
+
+}  // namespace testbed

@@ -1,0 +1,18 @@
+// What a process holds: GDI objects, kernel handles and heap memory, for
+// checks that long runs leave nothing behind.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace testbed {
+
+// The GDI objects this process holds. Wine's GetGuiResources is a stub that
+// answers 0; there the handle table is counted instead.
+DWORD GdiObjectCount();
+
+// Bytes in use in the process heap (busy blocks, as HeapWalk reports them).
+size_t ProcessHeapBytes();
+
+}  // namespace testbed
