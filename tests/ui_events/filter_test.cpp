@@ -34,24 +34,26 @@ protected:
         return std::vector<DWORD>(list, list + count);
     }
 
-    HRESULT Ask(std::vector<BYTE> *block, int *result) {
-        return host.plugin->DocumentEvent(nullptr, nullptr, DOCUMENTEVENT_QUERYFILTER, 0, nullptr,
-                                          static_cast<ULONG>(block->size()), block->data(), result);
+    // Asks with room for `room` events; the filter as the plug-in left it.
+    const DOCEVENT_FILTER &AskWithRoom(UINT room) {
+        block = Block(room);
+        int result = 0;
+        EXPECT_HRESULT_SUCCEEDED(host.plugin->DocumentEvent(nullptr, nullptr, DOCUMENTEVENT_QUERYFILTER, 0, nullptr,
+                                                            static_cast<ULONG>(block.size()), block.data(), &result));
+        EXPECT_EQ(result, DOCUMENTEVENT_SUCCESS);
+        return *reinterpret_cast<const DOCEVENT_FILTER *>(block.data());
     }
 
     testbed::UiPluginHost host;
+    std::vector<BYTE> block;
 };
 
 TEST_F(FilterTest, ShortListGetsOnlyTheCountNeeded) {
     for (UINT room : {0u, 1u, 3u}) {
         SCOPED_TRACE(room);
-        std::vector<BYTE> block = Block(room);
-        int result = 0;
-        ASSERT_HRESULT_SUCCEEDED(Ask(&block, &result));
-        EXPECT_EQ(result, DOCUMENTEVENT_SUCCESS);
-        auto *f = reinterpret_cast<DOCEVENT_FILTER *>(block.data());
-        EXPECT_EQ(f->cElementsNeeded, 4u);
-        EXPECT_EQ(f->cElementsReturned, 0u);
+        const DOCEVENT_FILTER &f = AskWithRoom(room);
+        EXPECT_EQ(f.cElementsNeeded, 4u);
+        EXPECT_EQ(f.cElementsReturned, 0u);
         EXPECT_EQ(Slots(block, room + 2), std::vector<DWORD>(room + 2, 0xCDCDCDCD)) << "no list written";
     }
 }
@@ -61,12 +63,8 @@ TEST_F(FilterTest, RoomyListGetsExactlyTheFourEventsInOrder) {
                                       DOCUMENTEVENT_ESCAPE};
     for (UINT room : {4u, 5u, 15u}) {
         SCOPED_TRACE(room);
-        std::vector<BYTE> block = Block(room);
-        int result = 0;
-        ASSERT_HRESULT_SUCCEEDED(Ask(&block, &result));
-        EXPECT_EQ(result, DOCUMENTEVENT_SUCCESS);
-        auto *f = reinterpret_cast<DOCEVENT_FILTER *>(block.data());
-        EXPECT_EQ(f->cElementsReturned, 4u);
+        const DOCEVENT_FILTER &f = AskWithRoom(room);
+        EXPECT_EQ(f.cElementsReturned, 4u);
         std::vector<DWORD> slots = Slots(block, room + 2);
         EXPECT_EQ(std::vector<DWORD>(slots.begin(), slots.begin() + 4), expected);
         EXPECT_EQ(std::vector<DWORD>(slots.begin() + 4, slots.end()), std::vector<DWORD>(room - 2, 0xCDCDCDCD))
@@ -80,7 +78,7 @@ TEST_F(FilterTest, MissingBlocksAndResultsAreRefused) {
         host.plugin->DocumentEvent(nullptr, nullptr, DOCUMENTEVENT_QUERYFILTER, 0, nullptr, 0, nullptr, &result));
     EXPECT_EQ(result, DOCUMENTEVENT_FAILURE);
 
-    std::vector<BYTE> block = Block(4);
+    block = Block(4);
     EXPECT_EQ(host.plugin->DocumentEvent(nullptr, nullptr, DOCUMENTEVENT_QUERYFILTER, 0, nullptr,
                                          static_cast<ULONG>(block.size()), block.data(), nullptr),
               E_FAIL);

@@ -11,6 +11,7 @@
 #include "platform/raii.h"
 #include "tests/host/import_patch.h"
 #include "tests/host/ui_host.h"
+#include "tests/ui/ui_fixtures.h"
 #include "ui/manual_duplex.h"
 
 namespace {
@@ -26,14 +27,6 @@ std::wstring Lower(std::wstring s) {
 std::wstring WithoutTrailingSlash(std::wstring s) {
     while (!s.empty() && (s.back() == L'\\' || s.back() == L'/')) s.pop_back();
     return s;
-}
-
-std::wstring DriverDirectory() {
-    wchar_t dir[MAX_PATH];
-    DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE *>(dir), sizeof(dir), &needed))
-        return L"";
-    return dir;
 }
 
 std::wstring ModulePath(HMODULE module) {
@@ -109,7 +102,7 @@ TEST(PromptLaunchTest, StartsRundll32WithTheModuleAndTheDriverDirectory) {
     EXPECT_EQ(g_launch.inherit, FALSE);
     EXPECT_EQ(g_launch.flags, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
     EXPECT_FALSE(g_launch.hadEnvironment);
-    EXPECT_EQ(g_launch.directory, DriverDirectory());
+    EXPECT_EQ(g_launch.directory, uitest::DriverDirectory());
 
     const STARTUPINFOW &si = g_launch.startup;
     EXPECT_EQ(si.cb, sizeof(STARTUPINFOW));
@@ -268,7 +261,7 @@ TEST_F(PromptProcessTest, EachPromptEscapeStartsItsOwnRundll32WithTheDialog) {
         std::wstring line, directory;
         ASSERT_TRUE(ReadStartParameters(process.get(), &line, &directory));
         EXPECT_EQ(line, expectedLine);
-        EXPECT_EQ(Lower(WithoutTrailingSlash(directory)), Lower(WithoutTrailingSlash(DriverDirectory())));
+        EXPECT_EQ(Lower(WithoutTrailingSlash(directory)), Lower(WithoutTrailingSlash(uitest::DriverDirectory())));
 
         wchar_t className[32] = {};
         GetClassNameW(w.window, className, 32);

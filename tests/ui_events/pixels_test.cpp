@@ -3,8 +3,6 @@
 // page's content, and inside the logical page a request names.
 #include "tests/ui_events/events_fixture.h"
 
-#include <algorithm>
-
 #include "platform/raii.h"
 #include "tests/host/wine_printer.h"
 
@@ -34,20 +32,15 @@ long Count(const Picture &page, double x0, double y0, double x1, double y1, bool
     return n;
 }
 
-// Bounding box of the ink inside the fraction [x0,x1) x [y0,y1) of the page.
-bool InkBox(const Picture &page, double x0, double y0, double x1, double y1, RECT *box) {
-    RECT r{page.width, page.height, -1, -1};
-    for (int y = static_cast<int>(y0 * page.height); y < static_cast<int>(y1 * page.height); ++y)
-        for (int x = static_cast<int>(x0 * page.width); x < static_cast<int>(x1 * page.width); ++x) {
-            if (!IsInk(page.At(x, y))) continue;
-            r.left = std::min<LONG>(r.left, x);
-            r.top = std::min<LONG>(r.top, y);
-            r.right = std::max<LONG>(r.right, x);
-            r.bottom = std::max<LONG>(r.bottom, y);
-        }
-    if (r.right < 0) return false;
-    *box = r;
-    return true;
+// The part [x0,x1) x [y0,y1) of the page, as fractions of its size.
+Picture Crop(const Picture &page, double x0, double y0, double x1, double y1) {
+    Picture part;
+    const int left = static_cast<int>(x0 * page.width), top = static_cast<int>(y0 * page.height);
+    part.width = static_cast<int>(x1 * page.width) - left;
+    part.height = static_cast<int>(y1 * page.height) - top;
+    for (int y = 0; y < part.height; ++y)
+        part.rgb.insert(part.rgb.end(), page.At(left, top + y), page.At(left, top + y) + part.width * 3);
+    return part;
 }
 
 class PixelsTest : public eventtest::EventJobTest {
@@ -152,9 +145,10 @@ TEST_F(PixelsTest, RequestsDrawEachLogicalPagesWatermark) {
     const Picture &p = pages[0];
     for (int half = 0; half < 2; ++half) {
         SCOPED_TRACE(half);
+        const Picture part = Crop(p, half * 0.5, 0, half * 0.5 + 0.5, 1);
         RECT box{};
-        ASSERT_TRUE(InkBox(p, half * 0.5, 0, half * 0.5 + 0.5, 1, &box));
-        EXPECT_NEAR((box.left + box.right) / 2.0, p.width * (0.25 + 0.5 * half), p.width * 0.05);
+        ASSERT_TRUE(testbed::InkBox(part, &box, 160));
+        EXPECT_NEAR((box.left + box.right) / 2.0, part.width * 0.5, p.width * 0.05);
         EXPECT_NEAR((box.top + box.bottom) / 2.0, p.height * 0.5, p.height * 0.05);
         // Half of the watermark's 48 points, at the rendering's resolution.
         EXPECT_LT(box.bottom - box.top, 48 * kDpi / 72 * 3 / 4);
