@@ -84,7 +84,8 @@ bool OutputFolder::Commit(const wchar_t *jobName, std::wstring *jobPath, std::ws
         *error = L"cannot replace " + job + LastErrorText();
         return false;
     }
-    for (const std::wstring &old : FilesMatching(folder_, PicturePattern())) DeleteFileW((folder_ + L"\\" + old).c_str());
+    for (const std::wstring &old : FilesMatching(folder_, PicturePattern()))
+        DeleteFileW((folder_ + L"\\" + old).c_str());
     for (const std::wstring &picture : FilesMatching(work_, PicturePattern())) {
         if (!MoveFileExW((work_ + L"\\" + picture).c_str(), (folder_ + L"\\" + picture).c_str(),
                          MOVEFILE_REPLACE_EXISTING)) {

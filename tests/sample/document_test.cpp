@@ -46,7 +46,8 @@ TEST(TextFile, ReadsUtf8AndFallsBackToTheAnsiCodePage) {
     std::wstring error;
     // A byte-order mark, CR LF line ends, a tab and a page break.
     ASSERT_TRUE(sample::ReadTextDocument(
-        WriteScratchFile(L"utf8.txt", "\xEF\xBB\xBF" "caf\xC3\xA9\r\n\tindented\r\n\fnext page\r\nlast"), &doc, &error));
+        WriteScratchFile(L"utf8.txt", "\xEF\xBB\xBF" "caf\xC3\xA9\r\n\tindented\r\n\fnext page\r\nlast"), &doc,
+        &error));
     EXPECT_EQ(doc.title, L"utf8.txt");
     const std::vector<std::wstring> expected = {L"caf\u00e9", L"    indented", L"\f", L"next page", L"last"};
     EXPECT_EQ(doc.paragraphs, expected);

@@ -7,6 +7,7 @@
 
 #include "tests/host/render_host.h"
 #include "tests/host/ui_host.h"
+#include "tests/sample/occurrences.h"
 #include "tests/host/wine_printer.h"
 
 using testbed::Picture;
@@ -57,7 +58,9 @@ ProgramRun RunSamplePrint(const std::vector<std::wstring> &args, const std::wstr
     CloseHandle(out);
     CloseHandle(err);
     if (!started) return run;
-    if (WaitForSingleObject(pi.hProcess, kRunTimeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    if (WaitForSingleObject(pi.hProcess, kRunTimeoutMs) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     run.out = testbed::ReadFileBytes(outPath);
@@ -87,13 +90,7 @@ std::vector<std::wstring> FilesIn(const std::wstring &folder) {
     return names;
 }
 
-size_t Count(const std::string &text, const std::string &what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
-size_t Lines(const std::string &text) { return Count(text, "\n") + (!text.empty() && text.back() != '\n'); }
+size_t Lines(const std::string &text) { return Occurrences(text, "\n") + (!text.empty() && text.back() != '\n'); }
 
 // The page pictures as pixels (through ImageMagick, which reads PNG).
 bool ReadPicture(const std::wstring &png, Picture *picture) {
@@ -134,11 +131,11 @@ TEST_F(SamplePrint, DefaultRunHoldsAConfidentialJobWithTheDraftWatermarkOnEveryP
     const std::string held =
         "@PJL SET USERNAME = \"sample\"\n@PJL SET HOLD = ON\n@PJL SET HOLDTYPE = PRIVATE\n"
         "@PJL SET HOLDKEY = \"1234\"\n";
-    ASSERT_EQ(Count(job, held), 1u);
+    ASSERT_EQ(Occurrences(job, held), 1u);
     EXPECT_LT(job.find(held), job.find("%!PS-Adobe"));
-    EXPECT_EQ(Count(job, "\x1b%-12345X@PJL EOJ"), 1u);
+    EXPECT_EQ(Occurrences(job, "\x1b%-12345X@PJL EOJ"), 1u);
 
-    const size_t pages = Count(job, "\n%%Page: ");
+    const size_t pages = Occurrences(job, "\n%%Page: ");
     ASSERT_GE(pages, 3u);
     for (size_t page = 1; page <= pages; ++page) {
         wchar_t name[32];
@@ -160,9 +157,9 @@ TEST_F(SamplePrint, FaxedJobEndsWithItsCoverPageAloneOnASheet) {
     const std::string job = testbed::ReadFileBytes(folder + L"\\job.prn");
     const std::string faxLines =
         "@PJL XFAX PHONENUMBER = \"555 0100\" STATIONID = \"Sample station\"\n@PJL SET XFAXRESOLUTION = FINE\n";
-    ASSERT_EQ(Count(job, faxLines), 1u);
-    ASSERT_EQ(Count(job, kCoverNeutralisation), 1u);
-    ASSERT_EQ(Count(job, kCoverMark), 1u);
+    ASSERT_EQ(Occurrences(job, faxLines), 1u);
+    ASSERT_EQ(Occurrences(job, kCoverNeutralisation), 1u);
+    ASSERT_EQ(Occurrences(job, kCoverMark), 1u);
 
     // The neutralisation belongs to the cover page's page setup, the last
     // page's; the cover page's own PostScript follows it on that page.
@@ -177,7 +174,7 @@ TEST_F(SamplePrint, FaxedJobEndsWithItsCoverPageAloneOnASheet) {
 
     // Two document pages a sheet, then the cover page by itself: Ghostscript
     // printed them all without an error, or the program would have failed.
-    const size_t documentPages = Count(job, "\n%%Page: ") - 1;
+    const size_t documentPages = Occurrences(job, "\n%%Page: ") - 1;
     const size_t sheets = (documentPages + 1) / 2 + 1;
     EXPECT_EQ(FilesIn(folder).size(), sheets + 1);
     wchar_t last[32];

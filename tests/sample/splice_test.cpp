@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sample/job_splice.h"
+#include "tests/sample/occurrences.h"
 
 using sample::Injection;
 using sample::SheetLayout;
@@ -76,12 +77,6 @@ std::string SpliceError(const std::string &ps, const std::vector<Injection> &cal
     return error;
 }
 
-size_t Count(const std::string &text, const std::string &what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 }  // namespace
 
 TEST(Splice, PutsEveryTextAtTheDriversPlaceForIt) {
@@ -107,11 +102,11 @@ TEST(Splice, ADriverCommentStaysOnlyWhereThePluginDeclinesItsPoint) {
     // The trailer's page count: taken with a text of its own.
     *Find(calls, PSINJECT_PAGES, 0) = Injection{PSINJECT_PAGES, 0, true, "%%Pages: 7\n"};
     const std::string job = Splice(WineOutput(2), calls);
-    EXPECT_EQ(Count(job, "%%Page: 1 1"), 0u);
-    EXPECT_EQ(Count(job, "%%Page: 2 2\n%%BeginPageSetup"), 1u);
-    EXPECT_EQ(Count(job, "%%Pages: 2"), 0u);
-    EXPECT_EQ(Count(job, "%%Trailer\n%%Pages: 7\n%%EOF"), 1u);
-    EXPECT_EQ(Count(job, "%%Pages: (atend)"), 1u);
+    EXPECT_EQ(Occurrences(job, "%%Page: 1 1"), 0u);
+    EXPECT_EQ(Occurrences(job, "%%Page: 2 2\n%%BeginPageSetup"), 1u);
+    EXPECT_EQ(Occurrences(job, "%%Pages: 2"), 0u);
+    EXPECT_EQ(Occurrences(job, "%%Trailer\n%%Pages: 7\n%%EOF"), 1u);
+    EXPECT_EQ(Occurrences(job, "%%Pages: (atend)"), 1u);
 }
 
 TEST(Splice, CommentsOfAPassedThroughDocumentAreNotTheDrivers) {
@@ -120,16 +115,16 @@ TEST(Splice, CommentsOfAPassedThroughDocumentAreNotTheDrivers) {
     const std::string passed =
         "%%BeginDocument: Wine passthrough\n%%Page: 9 9\n%%EndPageSetup\n%%Trailer\nshowpage\n\n%%EndDocument\n";
     const std::string job = Splice(WineOutput(1, passed), WholeJobCalls(1));
-    EXPECT_EQ(Count(job, "<end 1>"), 1u);
+    EXPECT_EQ(Occurrences(job, "<end 1>"), 1u);
     EXPECT_LT(job.find("<end 1>"), job.find("%%BeginDocument"));
-    EXPECT_EQ(Count(job, "%%Page: 9 9\n%%EndPageSetup\n%%Trailer\nshowpage\n"), 1u);
-    EXPECT_EQ(Count(job, "pgsave restore\n<show 1>\nshowpage\n%%PageTrailer\n<trailer 1>\n%%Trailer\n"), 1u);
+    EXPECT_EQ(Occurrences(job, "%%Page: 9 9\n%%EndPageSetup\n%%Trailer\nshowpage\n"), 1u);
+    EXPECT_EQ(Occurrences(job, "pgsave restore\n<show 1>\nshowpage\n%%PageTrailer\n<trailer 1>\n%%Trailer\n"), 1u);
 }
 
 TEST(Splice, ATextWithoutItsLineEndDoesNotJoinTheDriversNextLine) {
     std::vector<Injection> calls = WholeJobCalls(1);
     Find(calls, PSINJECT_COMMENTS, 0)->text = "%%Version: 3.0";
-    EXPECT_EQ(Count(Splice(WineOutput(1), calls), "%%Version: 3.0\n%%EndComments\n"), 1u);
+    EXPECT_EQ(Occurrences(Splice(WineOutput(1), calls), "%%Version: 3.0\n%%EndComments\n"), 1u);
 }
 
 TEST(Splice, RefusesAJobItCannotAssembleWhole) {
@@ -155,17 +150,17 @@ TEST(Splice, LaysOutSheetsAsTheDriversNupDoes) {
     const std::string job = Splice(WineOutput(3), WholeJobCalls(3), layout);
     // The prologue once, inside the driver's prologue; the default matrix at
     // the end of the setup.
-    EXPECT_EQ(Count(job, "/definenup {"), 1u);
+    EXPECT_EQ(Occurrences(job, "/definenup {"), 1u);
     EXPECT_LT(job.find("/definenup {"), job.find("%%EndProlog"));
     EXPECT_GT(job.find("/definenup {"), job.find("%%BeginProlog"));
-    EXPECT_EQ(Count(job, "setpagedevice\n/$m matrix currentmatrix def\n%%EndSetup"), 1u);
+    EXPECT_EQ(Occurrences(job, "setpagedevice\n/$m matrix currentmatrix def\n%%EndSetup"), 1u);
     // A sheet is laid out at its first page, after the plug-in's text there.
     const std::string sheet = "0 0 612 792 2 1 definenup\n0 0 startnup\n";
-    EXPECT_EQ(Count(job, "<begin 1>\n" + sheet), 1u);
-    EXPECT_EQ(Count(job, "<begin 2>\n/pgsave"), 1u);
-    EXPECT_EQ(Count(job, "<begin 3>\n" + sheet), 1u);
+    EXPECT_EQ(Occurrences(job, "<begin 1>\n" + sheet), 1u);
+    EXPECT_EQ(Occurrences(job, "<begin 2>\n/pgsave"), 1u);
+    EXPECT_EQ(Occurrences(job, "<begin 3>\n" + sheet), 1u);
     // Pages go through the N-up show-page; the last sheet goes out at the end.
-    EXPECT_EQ(Count(job, "\nshowpage\n"), 0u);
-    EXPECT_EQ(Count(job, "<show 2>\nLH\n%%PageTrailer\n"), 1u);
-    EXPECT_EQ(Count(job, "%%Trailer\nfinalpage\n%%Pages: 3"), 1u);
+    EXPECT_EQ(Occurrences(job, "\nshowpage\n"), 0u);
+    EXPECT_EQ(Occurrences(job, "<show 2>\nLH\n%%PageTrailer\n"), 1u);
+    EXPECT_EQ(Occurrences(job, "%%Trailer\nfinalpage\n%%Pages: 3"), 1u);
 }
