@@ -19,6 +19,7 @@
 #include "platform/raii.h"
 #include "tests/host/process_usage.h"
 #include "tests/host/wine_printer.h"
+#include "tests/ui_watermark/printer_suite.h"
 #include "tests/ui_watermark/fake_job.h"
 #include "ui/watermark/draw.h"
 
@@ -106,20 +107,8 @@ void ExpectColorNear(COLORREF actual, COLORREF expected, const char *what) {
     EXPECT_NEAR(GetBValue(actual), GetBValue(expected), kPrintedColourTolerance) << what;
 }
 
-class WatermarkDrawing : public ::testing::Test {
+class WatermarkDrawing : public PrinterSuite {
 protected:
-    static void SetUpTestSuite() {
-        std::wstring error;
-        ASSERT_TRUE(testbed::EnsurePrinter(&error)) << std::string(error.begin(), error.end());
-        HANDLE h = nullptr;
-        ASSERT_TRUE(OpenPrinterW(const_cast<wchar_t *>(L"PS Test Printer"), &h, nullptr));
-        printer_ = new unique_hprinter(h);
-    }
-    static void TearDownTestSuite() {
-        delete printer_;
-        printer_ = nullptr;
-    }
-    static HANDLE printer() { return printer_->get(); }
 
     void SetUp() override { MakeDefaultPrivateDevmode(&settings_); }
 
@@ -209,12 +198,10 @@ protected:
         *ink = wmInk;
     }
 
-    static unique_hprinter *printer_;
     PrivateDevmode settings_;
     int dpi_ = 0;
 };
 
-unique_hprinter *WatermarkDrawing::printer_ = nullptr;
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 
 #include "platform/raii.h"
 #include "tests/host/wine_printer.h"
+#include "tests/ui_watermark/printer_suite.h"
 #include "tests/ui_watermark/fake_job.h"
 #include "ui/watermark/text.h"
 
@@ -66,20 +67,8 @@ private:
     wchar_t *data_ = nullptr;
 };
 
-class WatermarkText : public ::testing::Test {
+class WatermarkText : public PrinterSuite {
 protected:
-    static void SetUpTestSuite() {
-        std::wstring error;
-        ASSERT_TRUE(testbed::EnsurePrinter(&error)) << std::string(error.begin(), error.end());
-        HANDLE h = nullptr;
-        ASSERT_TRUE(OpenPrinterW(const_cast<wchar_t *>(L"PS Test Printer"), &h, nullptr));
-        printer_ = new unique_hprinter(h);
-    }
-    static void TearDownTestSuite() {
-        delete printer_;
-        printer_ = nullptr;
-    }
-    static HANDLE printer() { return printer_->get(); }
 
     // The result, or nothing when the expansion fails; a failure must also
     // report size 0.
@@ -96,10 +85,8 @@ protected:
         return result;
     }
 
-    static unique_hprinter *printer_;
 };
 
-unique_hprinter *WatermarkText::printer_ = nullptr;
 
 }  // namespace
 
