@@ -83,7 +83,7 @@ HWND SheetHost::Show(bool driverPageFirst) {
         if (!h) return nullptr;
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof(header);
-    header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
+    header.dwFlags = PSH_MODELESS;
     header.hInstance = GetModuleHandleW(nullptr);
     header.pszCaption = L"Printing Preferences";
     header.nPages = static_cast<UINT>(handles.size());
@@ -105,6 +105,19 @@ bool SheetHost::Activate(int index) {
 
 HWND SheetHost::CurrentPage() const {
     return sheet_ ? reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0)) : nullptr;
+}
+
+bool SheetHost::Apply() {
+    if (!sheet_) return false;
+    BOOL ok = static_cast<BOOL>(SendMessageW(sheet_, PSM_APPLY, 0, 0));
+    Pump(100);
+    return ok != FALSE;
+}
+
+bool SheetHost::IsChanged() const {
+    // The sheet's Apply button; compstui's sheets have one as well.
+    constexpr int kApplyButton = 0x3021;
+    return sheet_ && IsWindowEnabled(GetDlgItem(sheet_, kApplyButton));
 }
 
 void SheetHost::Pump(DWORD milliseconds) {

@@ -38,6 +38,11 @@ public:
     // Makes sheet page `index` (counting the driver's page) current.
     bool Activate(int index);
     HWND CurrentPage() const;
+    // The user's Apply: the current page is left (PSN_KILLACTIVE) and, when
+    // it lets go, every page applies. False when a page refused.
+    bool Apply();
+    // Whether a page has marked the sheet changed (its Apply button enabled).
+    bool IsChanged() const;
     void Pump(DWORD milliseconds = 50);
     void Close();
     HWND sheet() const { return sheet_; }
