@@ -1,5 +1,5 @@
 // Which destinations the page offers for a printer's features, which one it
-// selects for a stored job, and which controls go with each.
+// selects for a stored job, and which controls each destination enables.
 #include "tests/ui_output/output_fixture.h"
 
 #include "tests/host/screenshot.h"
@@ -8,189 +8,122 @@ using namespace outputtest;
 
 namespace {
 
-using Entries = std::vector<std::pair<std::wstring, LRESULT>>;
-
-const Entries kPrinterOnly = {{L"Printer", DEST_PRINTER}};
-const Entries kWithFax = {{L"Printer", DEST_PRINTER}, {L"Fax", DEST_FAX}};
-const Entries kWithHold = {{L"Printer", DEST_PRINTER},
-                           {L"Confidential Print", DEST_CONFIDENTIAL},
-                           {L"Reserve Print", DEST_RESERVE},
-                           {L"Repeat Print", DEST_REPEAT},
-                           {L"Verify Print", DEST_VERIFY}};
-
-const int kFaxControls[] = {IDC_OUT_FAX_GROUP,        IDC_OUT_RECIPIENT_LABEL, IDC_OUT_RECIPIENT,
-                            IDC_OUT_FAX_NUMBER_LABEL, IDC_OUT_FAX_NUMBER,      IDC_OUT_STATION_LABEL,
-                            IDC_OUT_STATION,          IDC_OUT_RESOLUTION_LABEL, IDC_OUT_RESOLUTION,
-                            IDC_OUT_SEND_COVER,       IDC_OUT_SETUP_COVER};
-const int kHoldControls[] = {IDC_OUT_USER_LABEL, IDC_OUT_USER, IDC_OUT_PIN_LABEL, IDC_OUT_PIN};
+const int kFaxControls[] = {IDC_OUT_FAX_GROUP,  IDC_OUT_RECIPIENT,  IDC_OUT_FAX_NUMBER_LABEL, IDC_OUT_FAX_NUMBER,
+                            IDC_OUT_STATION,    IDC_OUT_RESOLUTION, IDC_OUT_SEND_COVER};
 
 class OutputDestinations : public OutputPageTest {};
 
-TEST_F(OutputDestinations, PageJoinsTheSheetFirstOnlyForFaxOrHoldPrinters) {
-    Describe(0);
-    EXPECT_EQ(Register(), (std::vector<UINT>{IDD_ABOUT_DOCUMENT}));
-    Close();
-    Describe(kFaxCard, "False");
-    EXPECT_EQ(Register(), (std::vector<UINT>{IDD_ABOUT_DOCUMENT})) << "a fax card set to False is no fax card";
-    Close();
-    for (unsigned features : {unsigned(kFaxCard), unsigned(kPrintAndHold)}) {
-        Describe(features);
-        EXPECT_EQ(Register(), (std::vector<UINT>{IDD_OUTPUT_OPTIONS_PAGE, IDD_ABOUT_DOCUMENT})) << features;
+TEST_F(OutputDestinations, PageComesFirstOnlyForFaxOrHoldPrinters) {
+    const std::vector<UINT> without{IDD_ABOUT_DOCUMENT}, with{IDD_OUTPUT_OPTIONS_PAGE, IDD_ABOUT_DOCUMENT};
+    struct Case { unsigned features; const char *faxCard; const std::vector<UINT> &pages; } cases[] = {
+        {0, "True", without}, {kFaxCard, "False", without}, {kFaxCard, "True", with}, {kPrintAndHold, "", with}};
+    for (const Case &c : cases) {
+        Describe(c.features, c.faxCard);
+        EXPECT_EQ(Register(), c.pages) << c.features << " " << c.faxCard;
         Close();
     }
 }
 
-TEST_F(OutputDestinations, ListFollowsThePrintersFeatures) {
-    struct Case {
-        unsigned features;
-        const char *faxCard;
-        const Entries *entries;
-        bool faxShown, holdShown, keepShown;
-    } cases[] = {
-        {kFaxCard, "True", &kWithFax, true, false, false},
-        {kFaxCard, "tRUE", &kWithFax, true, false, false},
-        {kPrintAndHold, "True", &kWithHold, false, true, false},
-        {kPrintAndHold | kKeepPrevious, "True", &kWithHold, false, true, true},
-        {kFaxCard | kPrintAndHold, "False", &kWithHold, false, true, false},
-    };
+TEST_F(OutputDestinations, ListAndControlsFollowThePrintersFeatures) {
+    const std::vector<std::wstring> fax{L"Printer=0", L"Fax=3"};
+    const std::vector<std::wstring> hold{L"Printer=0", L"Confidential Print=4", L"Reserve Print=5",
+                                         L"Repeat Print=6", L"Verify Print=7"};
+    const std::vector<std::wstring> both{L"Printer=0",     L"Fax=3",          L"Confidential Print=4",
+                                         L"Reserve Print=5", L"Repeat Print=6", L"Verify Print=7"};
+    struct Case { unsigned features; const char *faxCard; const std::vector<std::wstring> &entries; } cases[] = {
+        {kFaxCard, "tRUE", fax}, {kPrintAndHold, "", hold}, {kPrintAndHold | kFaxCard, "no", hold},
+        {kEverything, "True", both}};
     for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "features " << c.features << " FaxCard " << c.faxCard);
+        SCOPED_TRACE(testing::Message() << c.features << " " << c.faxCard);
         Describe(c.features, c.faxCard);
         ASSERT_NE(Open(), nullptr);
-        EXPECT_EQ(Listed(), *c.entries);
-        for (int id : kFaxControls) EXPECT_EQ(Visible(id), c.faxShown) << id;
-        for (int id : kHoldControls) EXPECT_EQ(Visible(id), c.holdShown) << id;
-        EXPECT_EQ(Visible(IDC_OUT_KEEP), c.keepShown);
+        EXPECT_EQ(Listed(), c.entries);
+        const bool faxCard = c.entries.size() != hold.size();
+        for (int id : kFaxControls) EXPECT_EQ(Visible(id), faxCard) << id;
+        for (int id : {IDC_OUT_USER, IDC_OUT_PIN_LABEL}) EXPECT_EQ(Visible(id), (c.features & kPrintAndHold) != 0);
+        EXPECT_EQ(Visible(IDC_OUT_KEEP), (c.features & kKeepPrevious) != 0);
         Close();
     }
-    Describe(kEverything);
     ASSERT_NE(Open(), nullptr);
-    Entries all = kWithHold;
-    all.insert(all.begin() + 1, {L"Fax", DEST_FAX});
-    EXPECT_EQ(Listed(), all);
-    HWND resolution = Item(IDC_OUT_RESOLUTION);
-    ASSERT_EQ(SendMessageW(resolution, CB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(GetWindowLongPtrW(Item(IDC_OUT_PIN), GWL_STYLE) & (ES_PASSWORD | ES_NUMBER), ES_PASSWORD | ES_NUMBER);
+    EXPECT_EQ(SendMessageW(Item(IDC_OUT_RESOLUTION), CB_GETCOUNT, 0, 0), 1);
     EXPECT_EQ(Text(IDC_OUT_RESOLUTION), L"Fine");
 }
 
 TEST_F(OutputDestinations, StoredDestinationIsSelected) {
-    struct Case {
-        uint32_t stored;
-        const wchar_t *selected;  // empty: none
-        uint32_t working;
-    } cases[] = {
-        {DEST_PRINTER, L"Printer", DEST_PRINTER},
-        {DEST_FILE, L"", DEST_FILE},
-        {DEST_EPS, L"", DEST_EPS},
-        {DEST_FAX, L"Fax", DEST_FAX},
-        {DEST_CONFIDENTIAL, L"Confidential Print", DEST_CONFIDENTIAL},
-        {DEST_RESERVE, L"Reserve Print", DEST_RESERVE},
-        {DEST_REPEAT, L"Repeat Print", DEST_REPEAT},
-        {DEST_VERIFY, L"Verify Print", DEST_VERIFY},
-        {9, L"Printer", DEST_PRINTER},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "stored " << c.stored);
-        Job().outputDestination = c.stored;
+    const wchar_t *selected[] = {L"Printer", L"", L"", L"Fax", L"Confidential Print", L"Reserve Print",
+                                 L"Repeat Print", L"Verify Print", L"", L"Printer"};
+    for (uint32_t stored : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 9u}) {
+        Job().outputDestination = stored;
         ASSERT_NE(Open(), nullptr);
-        EXPECT_EQ(SelectedDestination(), c.selected);
-        EXPECT_EQ(ctx_->work.outputDestination, c.working);
-        // Only the fax destination enables the fax controls.
-        EXPECT_EQ(Enabled(IDC_OUT_RECIPIENT), c.stored == DEST_FAX);
+        EXPECT_EQ(Selected(), selected[stored]) << stored;
+        EXPECT_EQ(ctx_->work.outputDestination, stored > DEST_VERIFY ? DEST_PRINTER : stored);
+        EXPECT_EQ(Enabled(IDC_OUT_RECIPIENT), stored == DEST_FAX) << stored;
         Close();
     }
-}
-
-TEST_F(OutputDestinations, JobBoundForAFileIsSentToThePrinterWhenLeftOrApplied) {
+    // Nothing selected is the printer, once the page is left or applied.
     Job().outputDestination = DEST_EPS;
     ASSERT_NE(Open(), nullptr);
-    EXPECT_TRUE(Leave());
+    ASSERT_TRUE(Leave());
     EXPECT_EQ(ctx_->work.outputDestination, DEST_PRINTER);
     EXPECT_EQ(Job().outputDestination, DEST_EPS) << "the driver's record waits for Apply";
-    EXPECT_TRUE(Apply());
+    ASSERT_TRUE(Apply());
     EXPECT_EQ(Job().outputDestination, DEST_PRINTER);
 }
 
-TEST_F(OutputDestinations, EachDestinationEnablesItsOwnControls) {
+TEST_F(OutputDestinations, EachDestinationEnablesWhatItTakes) {
     ASSERT_NE(Open(), nullptr);
-    struct Case {
-        const wchar_t *destination;
-        bool fax, user, pin, keep;
-    } cases[] = {
+    struct Case { const wchar_t *destination; bool fax, user, pin, keep; } cases[] = {
         {L"Confidential Print", false, true, true, true}, {L"Reserve Print", false, true, false, true},
         {L"Repeat Print", false, true, false, true},      {L"Verify Print", false, true, false, true},
-        {L"Fax", true, false, false, false},               {L"Printer", false, false, false, false},
-    };
+        {L"Fax", true, false, false, false},               {L"Printer", false, false, false, false}};
     for (const Case &c : cases) {
-        SCOPED_TRACE(uitest::Narrow(c.destination));
         Choose(c.destination);
-        for (int id : kFaxControls) {
-            if (id == IDC_OUT_SETUP_COVER) continue;
-            EXPECT_EQ(Enabled(id), c.fax) << id;
-        }
-        EXPECT_EQ(Enabled(IDC_OUT_USER), c.user);
-        EXPECT_EQ(Enabled(IDC_OUT_USER_LABEL), c.user);
-        EXPECT_EQ(Enabled(IDC_OUT_PIN), c.pin);
-        EXPECT_EQ(Enabled(IDC_OUT_PIN_LABEL), c.pin);
-        EXPECT_EQ(Enabled(IDC_OUT_KEEP), c.keep);
+        const bool seen[] = {Enabled(IDC_OUT_RECIPIENT), Enabled(IDC_OUT_FAX_GROUP), Enabled(IDC_OUT_USER),
+                             Enabled(IDC_OUT_USER_LABEL), Enabled(IDC_OUT_PIN), Enabled(IDC_OUT_PIN_LABEL),
+                             Enabled(IDC_OUT_KEEP)};
+        const bool wanted[] = {c.fax, c.fax, c.user, c.user, c.pin, c.pin, c.keep};
+        EXPECT_TRUE(std::equal(seen, seen + 7, wanted)) << uitest::Narrow(c.destination);
     }
-    // The cover page button also waits for "Send cover page".
     Choose(L"Fax");
-    EXPECT_FALSE(Checked(IDC_OUT_SEND_COVER));
-    EXPECT_FALSE(Enabled(IDC_OUT_SETUP_COVER));
+    EXPECT_FALSE(Enabled(IDC_OUT_SETUP_COVER)) << "the cover page waits for Send cover page";
     Click(IDC_OUT_SEND_COVER);
     EXPECT_TRUE(Enabled(IDC_OUT_SETUP_COVER));
     Click(IDC_OUT_SEND_COVER);
     EXPECT_FALSE(Enabled(IDC_OUT_SETUP_COVER));
 }
 
-TEST_F(OutputDestinations, OpeningChangesNothingAndTheUsersEditsMarkTheSheet) {
-    Fill(Job().holdUserName, L"jdoe");
-    Fill(Job().fax.recipientName, L"Ada Recipient");
-    Job().outputDestination = DEST_FAX;
-    ASSERT_NE(Open(), nullptr);
-    EXPECT_FALSE(sheet_->IsChanged()) << "filling the page is not the user's change";
-    Type(IDC_OUT_STATION, L"Desk");
-    EXPECT_TRUE(sheet_->IsChanged());
-}
-
-TEST_F(OutputDestinations, ShowingThePageAgainShowsWhatOtherPagesChanged) {
+TEST_F(OutputDestinations, ReturningShowsWhatOtherPagesChanged) {
     Job().outputDestination = DEST_CONFIDENTIAL;
     Fill(Job().holdPin, L"1234");
     ASSERT_NE(Open(), nullptr);
     EXPECT_EQ(Text(IDC_OUT_PIN), L"1234");
     ASSERT_TRUE(Leave());
-    // A profile loaded on another page rewrites the working copy.
-    ctx_->work.outputDestination = DEST_REPEAT;
+    ctx_->work.outputDestination = DEST_REPEAT;  // as a loaded profile does
     ctx_->work.keepDuplicateHeldJobs = 1;
+    HWND frame = sheet_->sheet();
+    SetWindowLongPtrW(frame, GWL_EXSTYLE, GetWindowLongPtrW(frame, GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
     ASSERT_TRUE(Return());
-    EXPECT_EQ(SelectedDestination(), L"Repeat Print");
+    EXPECT_EQ(Selected(), L"Repeat Print");
     EXPECT_EQ(Text(IDC_OUT_PIN), L"");
     EXPECT_FALSE(Enabled(IDC_OUT_PIN));
     EXPECT_TRUE(Checked(IDC_OUT_KEEP));
-    EXPECT_EQ(Listed().size(), 6u) << "the list keeps its entries";
+    EXPECT_EQ(Listed().size(), 6u) << "the list is not filled twice";
+    EXPECT_FALSE(GetWindowLongPtrW(frame, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) << "the page has no context help";
 }
 
-TEST_F(OutputDestinations, ReadOnlyPageDisablesEverything) {
-    ASSERT_NE(Open(DM_NOPERMISSION), nullptr);
-    int children = 0;
-    for (HWND child = GetWindow(page_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++children)
-        EXPECT_FALSE(IsWindowEnabled(child)) << GetDlgCtrlID(child);
-    EXPECT_EQ(children, 18);
-}
-
-TEST_F(OutputDestinations, PagePicturedForAPrinterWithFaxAndHold) {
+TEST_F(OutputDestinations, PageOpensUnchangedAndIsPicturedForAPrinterWithFaxAndHold) {
     Job().outputDestination = DEST_FAX;
     Job().fax.sendCoverPage = 1;
     Fill(Job().fax.recipientName, L"Ada Recipient");
     Fill(Job().fax.recipientFaxNumber, L"+1 555 0100");
     Fill(Job().fax.stationId, L"Front Desk");
-    Fill(Job().holdUserName, L"jdoe");
     ASSERT_NE(Open(), nullptr);
+    EXPECT_FALSE(sheet_->IsChanged()) << "the page's own texts are not the user's change";
     sheet_->Pump(100);
     EXPECT_FALSE(testbed::SaveWindowPicture(sheet_->sheet(), L"output-options-fax").empty());
-    Choose(L"Confidential Print");
-    Type(IDC_OUT_PIN, L"1234");
+    EnterConfidentialJob();
+    EXPECT_TRUE(sheet_->IsChanged());
     sheet_->Pump(100);
     EXPECT_FALSE(testbed::SaveWindowPicture(sheet_->sheet(), L"output-options-confidential").empty());
 }

@@ -1,6 +1,5 @@
-// The Output Options page in the document sheet of the UI test host: a
-// printer of its own (so the driver key is this program's), the driver's
-// feature table, and the page driven as a user drives it.
+// The Output Options page in the UI test host's document sheet, on a printer
+// of its own (so the driver key is this program's), driven as a user drives it.
 #pragma once
 
 #include <windows.h>
@@ -25,13 +24,7 @@ namespace outputtest {
 inline testbed::PrinterSpec OutputPrinter() { return {L"UIO Output Printer", L"UIO Output Driver", {}}; }
 inline std::wstring DriverKey() { return uitest::DriverKey(L"UIO Output Driver"); }
 
-// What the printer description offers.
-enum Feature : unsigned {
-    kFaxCard = 1,
-    kPrintAndHold = 2,
-    kKeepPrevious = 4,
-    kEverything = kFaxCard | kPrintAndHold | kKeepPrevious,
-};
+enum Feature : unsigned { kFaxCard = 1, kPrintAndHold = 2, kKeepPrevious = 4, kEverything = 7 };
 
 template <size_t N>
 void Fill(wchar_t (&field)[N], const std::wstring &text) {
@@ -39,25 +32,16 @@ void Fill(wchar_t (&field)[N], const std::wstring &text) {
     field[N - 1] = L'\0';
 }
 
-// A registry value as stored: its type and bytes.
-struct StoredValue {
-    bool exists = false;
-    DWORD type = 0;
-    std::vector<BYTE> bytes;
-};
-
-inline StoredValue ReadStored(const wchar_t *name) {
-    StoredValue v;
-    DWORD size = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, DriverKey().c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &v.type, nullptr,
-                     &size) != ERROR_SUCCESS)
-        return v;
-    v.bytes.resize(size);
-    if (size && RegGetValueW(HKEY_CURRENT_USER, DriverKey().c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &v.type,
-                             v.bytes.data(), &size) != ERROR_SUCCESS)
-        return v;
-    v.exists = true;
-    return v;
+// A value of the driver key as stored; empty bytes when there is none.
+inline std::vector<BYTE> ReadStored(const wchar_t *name, DWORD *type = nullptr) {
+    DWORD size = 0, kind = 0;
+    const std::wstring path = DriverKey();
+    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &kind, nullptr, &size))
+        return {};
+    std::vector<BYTE> bytes(size);
+    RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &kind, bytes.data(), &size);
+    if (type) *type = kind;
+    return bytes;
 }
 
 inline bool Store(const wchar_t *name, DWORD type, const void *data, DWORD size) {
@@ -88,7 +72,7 @@ protected:
         if (features & kKeepPrevious) host_.core.features["HasKeepPreviousPHJobs"] = {"True", "False"};
     }
 
-    // Runs the sheet's INIT; the registered page templates in order.
+    // The sheet's INIT; the registered templates in order.
     std::vector<UINT> Register(DWORD flags = 0) {
         param_ = host_.SheetParam(printer_.get(), flags);
         sheet_ = std::make_unique<testbed::SheetHost>();
@@ -101,16 +85,13 @@ protected:
         return ids;
     }
 
-    // Shows the sheet with the Output Options page current; null when the
-    // printer does not get the page.
+    // Shows the sheet with the page current; null when the printer lacks it.
     HWND Open(DWORD flags = 0) {
         std::vector<UINT> ids = Register(flags);
-        if (ids.empty() || ids[0] != IDD_OUTPUT_OPTIONS_PAGE) return nullptr;
-        if (!sheet_->Show() || !sheet_->Activate(1)) return nullptr;
-        page_ = sheet_->CurrentPage();
-        return page_;
+        if (ids.empty() || ids[0] != IDD_OUTPUT_OPTIONS_PAGE || !sheet_->Show() || !sheet_->Activate(1))
+            return nullptr;
+        return page_ = sheet_->CurrentPage();
     }
-
     void Close() {
         if (!sheet_) return;
         sheet_->Close();
@@ -119,14 +100,13 @@ protected:
         ctx_ = nullptr;
         page_ = nullptr;
     }
-
-    // Closes the sheet and opens the next one, as the user's next job does.
-    HWND Reopen(DWORD flags = 0) {
+    // The user's next job: a new sheet.
+    HWND Reopen() {
         Close();
-        return Open(flags);
+        return Open();
     }
 
-    // The user leaves the page for the driver's own; false when it refused.
+    // The user goes to the driver's page and back; false when the page refused.
     bool Leave() { return sheet_->Activate(0); }
     bool Return() { return sheet_->Activate(1) && sheet_->CurrentPage() == page_; }
     bool Apply() { return sheet_->Apply(); }
@@ -139,39 +119,30 @@ protected:
     void Type(int id, const std::wstring &text) { testbed::SetText(page_, id, text); }
     void Click(int id) { testbed::Click(page_, id); }
 
-    // The list's entries as shown, with their item data.
-    std::vector<std::pair<std::wstring, LRESULT>> Listed() const {
-        std::vector<std::pair<std::wstring, LRESULT>> out;
-        HWND list = Item(IDC_OUT_DESTINATIONS);
-        const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            wchar_t text[256] = L"";
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            out.emplace_back(text, SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
-        }
-        return out;
+    LRESULT List(UINT message, WPARAM w = 0, LPARAM l = 0) const {
+        return SendMessageW(Item(IDC_OUT_DESTINATIONS), message, w, l);
     }
-    // The selected entry's text, empty when none is selected.
-    std::wstring SelectedDestination() const {
-        HWND list = Item(IDC_OUT_DESTINATIONS);
-        const LRESULT i = SendMessageW(list, LB_GETCURSEL, 0, 0);
-        if (i == LB_ERR) return L"";
+    std::wstring ListText(LRESULT index) const {
         wchar_t text[256] = L"";
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        if (index != LB_ERR) List(LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
         return text;
     }
-    // The user's choice of a destination: a click selects and notifies.
-    void Choose(const std::wstring &destination) {
-        HWND list = Item(IDC_OUT_DESTINATIONS);
-        const LRESULT i = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(destination.c_str()));
-        ASSERT_NE(i, LB_ERR) << uitest::Narrow(destination);
-        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
-        SendMessageW(page_, WM_COMMAND, MAKEWPARAM(IDC_OUT_DESTINATIONS, LBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(list));
+    // Entries as "text=data"; the selected one, "" for none.
+    std::vector<std::wstring> Listed() const {
+        std::vector<std::wstring> out;
+        for (LRESULT i = 0; i < List(LB_GETCOUNT); ++i)
+            out.push_back(ListText(i) + L"=" + std::to_wstring(List(LB_GETITEMDATA, i)));
+        return out;
     }
-
-    // A confidential job that passes the page's checks, as the user enters it.
+    std::wstring Selected() const { return ListText(List(LB_GETCURSEL)); }
+    // A click on a destination: selection and notification.
+    void Choose(const std::wstring &destination) {
+        LRESULT i = List(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(destination.c_str()));
+        ASSERT_NE(i, LB_ERR) << uitest::Narrow(destination);
+        List(LB_SETCURSEL, i);
+        SendMessageW(page_, WM_COMMAND, MAKEWPARAM(IDC_OUT_DESTINATIONS, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(Item(IDC_OUT_DESTINATIONS)));
+    }
     void EnterConfidentialJob(const std::wstring &user = L"jdoe", const std::wstring &pin = L"1234") {
         Choose(L"Confidential Print");
         Type(IDC_OUT_USER, user);
