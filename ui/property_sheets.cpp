@@ -8,6 +8,7 @@
 #include "ui/activation_context.h"
 #include "ui/feature_queries.h"
 #include "ui/module.h"
+#include "ui/output/output_page.h"
 #include "ui/page_context.h"
 #include "ui/plugin.h"
 
@@ -22,6 +23,7 @@ struct PageRow {
 // The pages in the order the sheet shows them. A page family joins the sheet
 // with one row here; its condition decides per printer whether it appears.
 const PageRow kDocumentPages[] = {
+    {IDD_OUTPUT_OPTIONS_PAGE, OutputOptionsPageProc, PageCondition::FaxOrHold},
     {IDD_ABOUT_DOCUMENT, AboutPageProc, PageCondition::Always},
 };
 

@@ -29,35 +29,53 @@ std::string CountText(int x, int y, int size, int sheets) {
     return text;
 }
 
-// Where the count goes: after the page-count label, measured in the value
-// font (Arial at S / 400 points) and scaled by the label's pixel size.
+// Where the count goes: after the page-count label on its line, that is at
+// the end of the label's text (blanks included) in the label font (Arial
+// bold at S / 300 points), on the label's baseline.
 struct CountPlace {
     int x, y, size;
 };
 
-CountPlace ExpectedPlace(HDC dc, const Quantities &q, int dpi) {
+HFONT LabelFont(const Quantities &q, int dpi) {
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(q.S / 400, dpi, 72);
-    lf.lfWeight = FW_NORMAL;
+    lf.lfHeight = -MulDiv(q.S / 300, dpi, 72);
+    lf.lfWeight = FW_BOLD;
     lf.lfCharSet = ANSI_CHARSET;
     lf.lfPitchAndFamily = FF_SWISS;
     wcscpy(lf.lfFaceName, L"Arial");
-    HFONT font = CreateFontIndirectW(&lf);
+    return CreateFontIndirectW(&lf);
+}
+
+CountPlace ExpectedPlace(HDC dc, const Quantities &q, int dpi) {
+    HFONT font = LabelFont(q, dpi);
     HGDIOBJ old = SelectObject(dc, font);
     const wchar_t label[] = L"Pages to Follow:   ";
     SIZE extent{};
     GetTextExtentPoint32W(dc, label, static_cast<int>(wcslen(label)), &extent);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
     SelectObject(dc, old);
     DeleteObject(font);
-    const int labelPixels = MulDiv(q.S / 300, dpi, 72);
-    return CountPlace{q.L + MulDiv(extent.cx, labelPixels, 72), 3 * q.T + MulDiv(extent.cy, labelPixels, 72) / 2,
-                      MulDiv(q.S / 400, dpi, 72)};
+    return CountPlace{q.L + extent.cx, 3 * q.T + metrics.tmAscent, MulDiv(q.S / 400, dpi, 72)};
+}
+
+// Where the label's own ink ends: its text without the trailing blanks.
+int LabelInkEnd(HDC dc, const Quantities &q, int dpi) {
+    HFONT font = LabelFont(q, dpi);
+    HGDIOBJ old = SelectObject(dc, font);
+    const wchar_t label[] = L"Pages to Follow:";
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, label, static_cast<int>(wcslen(label)), &extent);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    return q.L + extent.cx;
 }
 
 struct CoverJob {
     std::wstring path;
     std::string bytes;
     CountPlace place{};
+    int labelEnd = 0;
     DeviceGeometry g{};
 };
 
@@ -68,8 +86,9 @@ CoverJob PrintCoverJob(const wchar_t *name, int sheetCount) {
     const DEVMODEW devmode = JobDevmode(DMORIENT_PORTRAIT);
     job.path = PrintDocument(name, [&](HDC dc) {
         job.g = GeometryOf(dc);
-        job.place = ExpectedPlace(dc, QuantitiesFor(job.g.physicalWidth, job.g.physicalHeight, DMORIENT_PORTRAIT),
-                                  job.g.dpi);
+        const Quantities q = QuantitiesFor(job.g.physicalWidth, job.g.physicalHeight, DMORIENT_PORTRAIT);
+        job.place = ExpectedPlace(dc, q, job.g.dpi);
+        job.labelEnd = LabelInkEnd(dc, q, job.g.dpi);
         EXPECT_TRUE(DrawFaxCoverPage(dc, printer.handle, &settings, &devmode, sheetCount));
     });
     job.bytes = testbed::ReadFileBytes(job.path);
@@ -143,4 +162,34 @@ TEST(FaxCoverJob, PageCountPrintsTheSheetCountWhereThePrinterKeepsNoCounter) {
     EXPECT_LE(diff.bottom, y + 2);
     // Four digits are wider than one.
     EXPECT_GT(diff.right - diff.left, size);
+}
+
+TEST(FaxCoverJob, PageCountFollowsTheLabelOnItsBaseline) {
+    const CoverJob none = PrintCoverJob(L"fax-place-0", 0);
+    const CoverJob many = PrintCoverJob(L"fax-place-1234", 1234);
+    std::vector<Picture> a, b;
+    std::wstring error;
+    ASSERT_TRUE(Render(none.path, L"fax-place-0", &a, &error)) << std::string(error.begin(), error.end());
+    ASSERT_TRUE(Render(many.path, L"fax-place-1234", &b, &error)) << std::string(error.begin(), error.end());
+    ASSERT_EQ(a.size(), 1u);
+    ASSERT_EQ(b.size(), 1u);
+    RECT digits{};
+    ASSERT_TRUE(Difference(a[0], b[0], &digits));
+
+    const Quantities q = QuantitiesFor(many.g.physicalWidth, many.g.physicalHeight, DMORIENT_PORTRAIT);
+    const int labelPixels = MulDiv(q.S / 300, many.g.dpi, 72);
+    const int top = 3 * q.T + many.g.offsetY;
+    // The label is what is inked on its line left of the digits.
+    RECT label{};
+    ASSERT_TRUE(InkIn(b[0], RECT{0, top, digits.left, top + 2 * labelPixels}, &label));
+    EXPECT_NEAR(label.left, q.L + many.g.offsetX, 6);
+    EXPECT_NEAR(label.right, many.labelEnd + many.g.offsetX, 6) << "the label's ink ends with its colon";
+    // The label's blanks lie between its colon and the first digit.
+    EXPECT_GE(digits.left - label.right, labelPixels / 2);
+
+    // 'P' stands on the baseline, and so do the digits.
+    RECT first{};
+    ASSERT_TRUE(InkIn(b[0], RECT{label.left, top, label.left + labelPixels / 5, top + 2 * labelPixels}, &first));
+    EXPECT_NEAR(first.bottom, many.place.y + many.g.offsetY, 2);
+    EXPECT_NEAR(digits.bottom, first.bottom, 2);
 }

@@ -131,17 +131,19 @@ void Rule(CoverCursor &c, int step, HPEN pen) {
     if (c.draw) RuleAt(c, pen);
 }
 
-// The count goes just after the label, measured in the value font and scaled
-// by the label's size in pixels.
+// The count follows the label on its line: it starts where the label's text
+// (trailing blanks included, they are the gap) ends in the label font, and
+// stands on the label's baseline.
 void PageCount(CoverCursor &c, int sheetCount) {
     const FaxCoverLayout &l = c.layout;
-    Select(c, c.tools.value.get());
+    Select(c, c.tools.label.get());
     const int length = LoadUiString(IDS_FAX_PAGES_TO_FOLLOW, c.text, kUiStringChars);
     SIZE extent{};
     Check(c, GetTextExtentPoint32W(c.dc, c.text, length, &extent));
-    const int labelPixels = MulDiv(LabelPoints(l), l.dpi, 72);
-    const int x = l.left + MulDiv(extent.cx, labelPixels, 72);
-    const int y = c.y + MulDiv(extent.cy, labelPixels, 72) / 2;
+    TEXTMETRICW metrics{};
+    Check(c, GetTextMetricsW(c.dc, &metrics));
+    const int x = l.left + extent.cx;
+    const int y = c.y + metrics.tmAscent;
     Check(c, SendPageCount(c.dc, x, y, MulDiv(ValuePoints(l), l.dpi, 72), sheetCount));
 }
 
