@@ -6,6 +6,7 @@
 #include "settings/private_devmode.h"
 #include "ui/about/about_page.h"
 #include "ui/activation_context.h"
+#include "ui/color/color_page.h"
 #include "ui/feature_queries.h"
 #include "ui/module.h"
 #include "ui/page_context.h"
@@ -22,6 +23,7 @@ struct PageRow {
 // The pages in the order the sheet shows them. A page family joins the sheet
 // with one row here; its condition decides per printer whether it appears.
 const PageRow kDocumentPages[] = {
+    {IDD_COLOR_PAGE, ColorPageProc, PageCondition::ManualColor},
     {IDD_ABOUT_DOCUMENT, AboutPageProc, PageCondition::Always},
 };
 
