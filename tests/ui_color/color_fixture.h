@@ -28,24 +28,24 @@ namespace colortest {
 constexpr int kColorPage = 1;
 constexpr int kAboutPage = 2;
 
+inline std::wstring EntryText(HWND dialog, int id, LRESULT index) {
+    wchar_t text[256] = L"";
+    if (index >= 0) SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
 // A list's entries as "text=value".
 inline std::vector<std::wstring> Entries(HWND dialog, int id) {
     std::vector<std::wstring> entries;
-    LRESULT count = SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t text[256] = L"";
-        SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        entries.push_back(text + (L"=" + std::to_wstring(SendDlgItemMessageW(dialog, id, CB_GETITEMDATA, i, 0))));
-    }
+    for (LRESULT i = 0; i < SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0); ++i)
+        entries.push_back(EntryText(dialog, id, i) + L"=" +
+                          std::to_wstring(SendDlgItemMessageW(dialog, id, CB_GETITEMDATA, i, 0)));
     return entries;
 }
 
 // The selected entry's text; empty when nothing is selected.
 inline std::wstring Selected(HWND dialog, int id) {
-    LRESULT index = SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0);
-    wchar_t text[256] = L"";
-    if (index >= 0) SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-    return text;
+    return EntryText(dialog, id, SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
 }
 
 // Chooses the entry with `text`, as a user's click in the list does.
@@ -87,11 +87,6 @@ protected:
         sheet_.Activate(index);
         return sheet_.CurrentPage();
     }
-    // Leaves the colour page, which stores it into work.color, and returns.
-    HWND LeaveAndReturn() {
-        SwitchTo(kAboutPage);
-        return SwitchTo(kColorPage);
-    }
     void Destroy() {
         if (!ctx_) return;
         sheet_.Close();
@@ -103,8 +98,11 @@ protected:
         return testbed::RunModal([&] { testbed::Click(page, button); }, act);
     }
     const ColorSettings &DriverColor() const { return host_.privateDevmode->color; }
-    // The working copy and the driver's record, after an apply.
+    // The working copy and the driver's record; with colorWork, all three.
     std::vector<const ColorSettings *> BothRecords() const { return {&ctx_->work.color, &DriverColor()}; }
+    std::vector<const ColorSettings *> AllCopies() const {
+        return {&ctx_->colorWork, &ctx_->work.color, &DriverColor()};
+    }
 
     unique_hprinter printer_;
     testbed::UiPluginHost host_;

@@ -53,15 +53,12 @@ TEST_F(ColorSheet, CorrectionDialogShowsColorWorkOkStoresAndCancelLeavesIt) {
         Choose(dialog, IDC_CORRECTION_CMYK, L"US CMYK");
         Click(dialog, IDOK);
     }));
-    const ColorSettings &w = ctx_->colorWork;
-    EXPECT_EQ(std::vector<uint32_t>({w.rgbImage, w.rgbText, w.cmykImage, w.cmykText, w.cmykGraphics}),
-              std::vector<uint32_t>({4, 2, 1, 1, 1}));
     EXPECT_TRUE(sheet_.IsChanged());
     EXPECT_EQ(ctx_->work.color.rgbImage, 1u) << "the working copy waits until the page is left";
     ASSERT_TRUE(sheet_.Apply());
-    const ColorSettings &d = DriverColor();
-    EXPECT_EQ(std::vector<uint32_t>({d.rgbImage, d.rgbText, d.cmykImage, d.cmykText, d.cmykGraphics}),
-              std::vector<uint32_t>({4, 2, 1, 1, 1}));
+    for (const ColorSettings *c : AllCopies())
+        EXPECT_EQ(std::vector<uint32_t>({c->rgbImage, c->rgbText, c->cmykImage, c->cmykText, c->cmykGraphics}),
+                  std::vector<uint32_t>({4, 2, 1, 1, 1}));
 }
 
 TEST_F(ColorSheet, BalanceDialogOffersEveryStepFromMinusFiveToFive) {
@@ -91,14 +88,11 @@ TEST_F(ColorSheet, BalanceDialogOffersEveryStepFromMinusFiveToFive) {
         Move(dialog, IDC_BALANCE_BLACK, -4);
         Click(dialog, IDOK);
     }));
-    const ColorSettings &w = ctx_->colorWork;
-    EXPECT_EQ(std::vector<int32_t>({w.balanceCyan, w.balanceMagenta, w.balanceYellow, w.balanceBlack}),
-              std::vector<int32_t>({5, -5, 3, -4}));
     EXPECT_TRUE(sheet_.IsChanged());
     ASSERT_TRUE(sheet_.Apply());
-    const ColorSettings &d = DriverColor();
-    EXPECT_EQ(std::vector<int32_t>({d.balanceCyan, d.balanceMagenta, d.balanceYellow, d.balanceBlack}),
-              std::vector<int32_t>({5, -5, 3, -4}));
+    for (const ColorSettings *c : AllCopies())
+        EXPECT_EQ(std::vector<int32_t>({c->balanceCyan, c->balanceMagenta, c->balanceYellow, c->balanceBlack}),
+                  std::vector<int32_t>({5, -5, 3, -4}));
 }
 
 TEST_F(ColorSheet, ValuesOfAModeLeftManualAreDroppedAndTheRecordsKept) {

