@@ -144,6 +144,11 @@ void DrawChart(HDC dc, const Frame &f) {
     LineTo(dc, f.right, base);
 }
 
+// Whether a paragraph puts anything on paper.
+bool HasText(const std::wstring &paragraph) {
+    return paragraph != kPageBreak && paragraph.find_first_not_of(L' ') != std::wstring::npos;
+}
+
 }  // namespace
 
 TextDocument BuiltInDocument() {
@@ -227,8 +232,13 @@ std::vector<LaidOutPage> LayOut(HDC dc, const TextDocument &document) {
     std::vector<LaidOutPage> pages(1);
     pages[0].chart = document.chart;
     auto room = [&]() { return LinesPerPage(f, pages.back().chart); };
+    // Nothing after the last text is laid out: a form feed or blank lines at
+    // the end of the input would only start empty pages.
+    size_t end = document.paragraphs.size();
+    while (end > 0 && !HasText(document.paragraphs[end - 1])) --end;
     std::vector<std::wstring> lines;
-    for (const std::wstring &paragraph : document.paragraphs) {
+    for (size_t i = 0; i < end; ++i) {
+        const std::wstring &paragraph = document.paragraphs[i];
         if (paragraph == kPageBreak) {
             pages.emplace_back();
             continue;

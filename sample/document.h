@@ -30,7 +30,8 @@ struct LaidOutPage {
 };
 
 // Wraps the paragraphs at word boundaries to the device's text width and cuts
-// them into pages. Every document gives at least one page.
+// them into pages. Every document gives at least one page; page breaks and
+// blank lines after its last text start none.
 std::vector<LaidOutPage> LayOut(HDC dc, const TextDocument &document);
 
 // Draws one page between StartPage and EndPage: a header with the title and

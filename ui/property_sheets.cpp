@@ -6,6 +6,7 @@
 #include "settings/private_devmode.h"
 #include "ui/about/about_page.h"
 #include "ui/activation_context.h"
+#include "ui/color/color_page.h"
 #include "ui/feature_queries.h"
 #include "ui/module.h"
 #include "ui/output/output_page.h"
@@ -24,6 +25,7 @@ struct PageRow {
 // with one row here; its condition decides per printer whether it appears.
 const PageRow kDocumentPages[] = {
     {IDD_OUTPUT_OPTIONS_PAGE, OutputOptionsPageProc, PageCondition::FaxOrHold},
+    {IDD_COLOR_PAGE, ColorPageProc, PageCondition::ManualColor},
     {IDD_ABOUT_DOCUMENT, AboutPageProc, PageCondition::Always},
 };
 

@@ -106,6 +106,23 @@ TEST_F(Layout, PagesBreakWhenFullAndAtPageBreaks) {
     EXPECT_EQ(broken[2].lines, std::vector<std::wstring>{L"three"});
 }
 
+TEST_F(Layout, AFormFeedAtTheEndStartsNoPage) {
+    // As a text file that ends with a form feed, and with one before its
+    // final line feed, reads.
+    for (const char *ending : {"\f", "\f\r\n", "\r\n\f\r\n   \r\n"}) {
+        TextDocument doc;
+        std::wstring error;
+        ASSERT_TRUE(sample::ReadTextDocument(
+            WriteScratchFile(L"ending.txt", std::string("one\r\n\ftwo") + ending), &doc, &error));
+        const std::vector<LaidOutPage> pages = sample::LayOut(dc.get(), doc);
+        ASSERT_EQ(pages.size(), 2u) << testing::PrintToString(std::string(ending));
+        EXPECT_EQ(pages[1].lines, std::vector<std::wstring>{L"two"});
+    }
+    TextDocument onlyBreak;
+    onlyBreak.paragraphs = {L"\f"};
+    EXPECT_EQ(sample::LayOut(dc.get(), onlyBreak).size(), 1u) << "every document has a page";
+}
+
 TEST_F(Layout, TheBuiltInDocumentIsAShortMultiPageOneWithAChart) {
     const std::vector<LaidOutPage> pages = sample::LayOut(dc.get(), sample::BuiltInDocument());
     EXPECT_GE(pages.size(), 3u);
