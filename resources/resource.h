@@ -168,6 +168,22 @@
 #define IDC_ABOUT_TITLE 1165
 #define IDC_ABOUT_ICON 1166
 
+// Profiles page and its name dialog controls
+#define IDC_PROFILE_NAME 1020     // the name dialog's edit field
+#define IDC_PROFILE_CURRENT 1020  // the page's current-profile field
+#define IDC_PROFILE_LIST 1051
+#define IDC_PROFILE_LIST_LABEL 1052
+#define IDC_PROFILE_LOAD 1053
+#define IDC_PROFILE_SAVE 1054
+#define IDC_PROFILE_CHANGE 1055
+#define IDC_PROFILE_RENAME 1056
+#define IDC_PROFILE_DELETE 1057
+#define IDC_PROFILE_CURRENT_LABEL 1058
+#define IDC_PROFILE_REMINDER 1059
+#define IDC_PROFILE_NAME_INTRO 1060
+#define IDC_PROFILE_NAME_LABEL 1061
+#define IDC_PROFILE_LOAD_DEFAULTS 1062
+
 #ifndef IDC_STATIC
 #define IDC_STATIC -1
 #endif
