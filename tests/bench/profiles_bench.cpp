@@ -11,6 +11,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -23,6 +24,7 @@
 #include "tests/host/ui_host.h"
 #include "tests/host/ui_sheet_host.h"
 #include "tests/host/wine_printer.h"
+#include "ui/page_context.h"
 #include "ui/profiles/store.h"
 
 namespace {
@@ -81,6 +83,25 @@ std::vector<double> TimeListProfiles(HANDLE printer, int runs) {
     return times;
 }
 
+// The comparison the page makes as it opens, on its own: one profile of 40 values.
+std::vector<double> TimeMatch(HANDLE printer, int runs) {
+    testbed::UiPluginHost host;
+    testbed::FakeDriverTree tree;
+    OEMUIPSPARAM param = host.SheetParam(printer);
+    auto ctx = std::make_unique<PageContext>();
+    ctx->params = &param;
+    ctx->driverItems = tree.items;
+    ctx->driverItemCount = testbed::FakeDriverTree::kItemCount;
+    MakeDefaultPrivateDevmode(&ctx->work);
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        double start = NowMs();
+        ProfileMatchesSettings(L"Profile 25", printer, ctx.get());
+        times.push_back(NowMs() - start);
+    }
+    return times;
+}
+
 // One sheet per run; the time is the first switch to the Profiles page.
 bool TimePageOpening(HANDLE printer, int runs, std::vector<double> *times) {
     for (int i = 0; i < runs; ++i) {
@@ -133,6 +154,11 @@ int main(int argc, char **argv) {
         return 1;
     }
     Report("opening the Profiles page (list + match)", opening);
+    Report("ProfileMatchesSettings, one profile", TimeMatch(printer.get(), runs));
+    // The same page over an empty store: what creating the page itself costs.
+    SHDeleteKeyW(HKEY_CURRENT_USER, kProfilesKey);
+    std::vector<double> empty;
+    if (TimePageOpening(printer.get(), runs, &empty)) Report("opening the Profiles page, no profiles", empty);
     SHDeleteKeyW(HKEY_CURRENT_USER, kProfilesKey);
     return 0;
 }
