@@ -93,22 +93,20 @@ protected:
         SendMessageW(list, LB_SETCURSEL, i, 0);
         SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_PROFILE_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     }
+    static std::wstring Entry(HWND list, LRESULT i) {
+        wchar_t text[256] = L"";
+        if (i >= 0) SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
     static std::vector<std::wstring> Entries(HWND page) {
         HWND list = GetDlgItem(page, IDC_PROFILE_LIST);
         std::vector<std::wstring> names;
-        for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
-            wchar_t text[256] = L"";
-            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-            names.emplace_back(text);
-        }
+        for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) names.push_back(Entry(list, i));
         return names;
     }
     static std::wstring Selected(HWND page) {
         HWND list = GetDlgItem(page, IDC_PROFILE_LIST);
-        LRESULT i = SendMessageW(list, LB_GETCURSEL, 0, 0);
-        wchar_t text[256] = L"";
-        if (i >= 0) SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        return text;
+        return Entry(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
     }
     static std::wstring Current(HWND page) { return GetText(page, IDC_PROFILE_CURRENT); }
     static bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
@@ -193,30 +191,25 @@ TEST_F(ProfilesPage, NameDialogRefusesNamesWithTheirMessages) {
     HWND page = OpenPage();
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(SaveAs(page, L"Report"));
-    struct Case {
-        const wchar_t *name;
-        std::wstring message;
-    } cases[] = {
-        {L"Report2 ", L"The name of the profile can not end in a space.  Please enter a name that does not end with "
-                      L"spaces."},
-        {L"FACTORY DEFAULTS", L"The name of the profile can not be either \"Factory Defaults\" or \"<Unknown "
-                              L"Profile>.\"  Please enter another name."},
-        {L"<unknown profile>", L"The name of the profile can not be either \"Factory Defaults\" or \"<Unknown "
-                               L"Profile>.\"  Please enter another name."},
-        {L"v1.2", L"You can not save a profile with a period, slash, or back slash in the name.  Please enter a name "
-                  L"without those characters."},
-        {L"a/b", L"You can not save a profile with a period, slash, or back slash in the name.  Please enter a name "
-                 L"without those characters."},
+    const std::wstring space = L"The name of the profile can not end in a space.  Please enter a name that does "
+                               L"not end with spaces.";
+    const std::wstring reserved = L"The name of the profile can not be either \"Factory Defaults\" or \"<Unknown "
+                                  L"Profile>.\"  Please enter another name.";
+    const std::wstring characters = L"You can not save a profile with a period, slash, or back slash in the name.  "
+                                    L"Please enter a name without those characters.";
+    const std::pair<const wchar_t *, std::wstring> cases[] = {
+        {L"Report2 ", space},   {L"FACTORY DEFAULTS", reserved}, {L"<unknown profile>", reserved},
+        {L"v1.2", characters}, {L"a/b", characters},
         {L"REPORT", L"\"REPORT\" is already being used for another Personal Profile. Please use a new name."},
     };
     ASSERT_TRUE(RunModal([&] { Click(page, IDC_PROFILE_SAVE); },
                          [&](HWND dialog) {
-                             for (const Case &c : cases) {
+                             for (const auto &[name, message] : cases) {
                                  boxes_.Clear();
-                                 SetText(dialog, IDC_PROFILE_NAME, c.name);
+                                 SetText(dialog, IDC_PROFILE_NAME, name);
                                  Click(dialog, IDOK);
-                                 ASSERT_EQ(boxes_.shown.size(), 1u) << uitest::Narrow(c.name);
-                                 EXPECT_EQ(boxes_.shown[0].text, c.message);
+                                 ASSERT_EQ(boxes_.shown.size(), 1u) << uitest::Narrow(name);
+                                 EXPECT_EQ(boxes_.shown[0].text, message);
                                  EXPECT_EQ(boxes_.shown[0].caption, L"Personal Profiles");
                                  EXPECT_EQ(boxes_.shown[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
                                  EXPECT_TRUE(IsWindow(dialog)) << "stays open";
@@ -224,7 +217,7 @@ TEST_F(ProfilesPage, NameDialogRefusesNamesWithTheirMessages) {
                              Click(dialog, IDCANCEL);
                          }));
     EXPECT_EQ(Entries(page), std::vector<std::wstring>{L"Report"});
-    EXPECT_EQ(SubKeys(ProfilesKey()).size(), 2u) << "Report and the factory defaults only";
+    EXPECT_EQ(CountSubKeys(ProfilesKey()), 2u) << "Report and the factory defaults only";
 }
 
 TEST_F(ProfilesPage, LoadingRestoresTheProfileAndMarksTheSheetChanged) {
@@ -277,7 +270,7 @@ TEST_F(ProfilesPage, ChangingAndDeletingAskFirst) {
     RawValue stale;
     EXPECT_FALSE(ReadRaw(ProfileKey(L"Alpha"), L"Stale", &stale)) << "the old profile's values do not survive";
     EXPECT_EQ(Current(page), L"Alpha");
-    EXPECT_EQ(SubKeys(ProfilesKey()).size(), 3u) << "no pending key is left";
+    EXPECT_EQ(CountSubKeys(ProfilesKey()), 3u) << "no pending key is left";
 
     Select(page, L"Beta");
     boxes_.Clear();
@@ -342,7 +335,7 @@ TEST_F(ProfilesPage, ChangeThatCannotBeWrittenKeepsTheOldProfile) {
         Click(page, IDC_PROFILE_CHANGE);
         EXPECT_EQ(StoredPaper(L"Alpha"), 2u) << writes << " writes";
         EXPECT_EQ(CountValues(ProfileKey(L"Alpha")), 7u);
-        EXPECT_EQ(SubKeys(ProfilesKey()).size(), 2u) << "no pending key is left";
+        EXPECT_EQ(CountSubKeys(ProfilesKey()), 2u) << "no pending key is left";
         EXPECT_EQ(Current(page), L"<Unknown Profile>") << "the settings are still no profile's";
     }
 }

@@ -43,23 +43,19 @@ inline bool ReadRaw(const std::wstring &path, const wchar_t *name, RawValue *out
 inline DWORD CountValues(const std::wstring &path) {
     unique_hkey key;
     DWORD values = 0;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return 0;
-    RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                     nullptr, nullptr);
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS)
+        RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr);
     return values;
 }
 
-inline std::vector<std::wstring> SubKeys(const std::wstring &path) {
-    std::vector<std::wstring> names;
+inline DWORD CountSubKeys(const std::wstring &path) {
     unique_hkey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD chars = 256;
-        if (RegEnumKeyExW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.emplace_back(name);
-    }
-    return names;
+    DWORD keys = 0;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS)
+        RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr);
+    return keys;
 }
 
 inline bool WriteRaw(const std::wstring &path, const std::wstring &name, DWORD type, const void *data, DWORD size) {
@@ -84,8 +80,6 @@ protected:
         ctx_->driverItemCount = FakeDriverTree::kItemCount;
         MakeDefaultPrivateDevmode(&ctx_->work);
     }
-    void TearDown() override { uitest::DeleteTree(HKEY_CURRENT_USER, ProfilesKey()); }
-
     HANDLE printer() const { return printer_.get(); }
     size_t UpdatesFor(const OPTITEM &item) const {
         size_t n = 0;
