@@ -5,12 +5,14 @@
 #include <cwchar>
 
 #include "platform/raii.h"
+#include "resources/resource.h"
 #include "settings/private_devmode.h"
 #include "ui/activation_context.h"
 #include "ui/module.h"
 #include "ui/page_context.h"
 #include "ui/page_help.h"
 #include "ui/plugin.h"
+#include "ui/profiles/store.h"
 #include "ui/spooler_info.h"
 
 namespace {
@@ -118,6 +120,20 @@ void MarkItemsChanged(OPTITEM *items, DWORD count) {
     for (DWORD i = 0; i < count; ++i) items[i].Flags |= OPTIF_CHANGED;
 }
 
+// The settings the driver's tree first shows a user become the profile that
+// "Load Factory Defaults" returns to; it is written once and never again.
+void SaveFactoryDefaultsOnce(PageContext *ctx, const OEMCUIPPARAM *param) {
+    if (HasFactoryDefaultsProfile(param->hPrinter)) return;
+    // The sheet fills the working copy before any page shows; should it not
+    // have, the driver's record stands in, so the profile never holds an
+    // empty record.
+    if (ctx->work.header.dwSize != sizeof(PrivateDevmode))
+        CopyDriverDevmodeToWork(static_cast<const PrivateDevmode *>(param->pOEMDM), &ctx->work);
+    wchar_t name[kUiStringChars];
+    LoadUiString(IDS_FACTORY_DEFAULTS, name, kUiStringChars);
+    SaveProfile(ctx->driverItems, name, param->hPrinter, ctx);
+}
+
 void OnDriverPageActive(const CPSUICBPARAM *callback, OEMCUIPPARAM *param) {
     HWND page = callback->hDlg;
     ShowFrameContextHelp(page, true);
@@ -125,6 +141,7 @@ void OnDriverPageActive(const CPSUICBPARAM *callback, OEMCUIPPARAM *param) {
         ctx->driverItems = param->pDrvOptItems;
         ctx->driverItemCount = param->cDrvOptItems;
         ctx->pluginItemCount = param->cOEMOptItems;
+        SaveFactoryDefaultsOnce(ctx, param);
     }
     if (page) PlaceCornerControl(page);
     MarkItemsChanged(param->pDrvOptItems, param->cDrvOptItems);

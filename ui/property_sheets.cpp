@@ -12,6 +12,7 @@
 #include "ui/output/output_page.h"
 #include "ui/page_context.h"
 #include "ui/plugin.h"
+#include "ui/profiles/profiles_page.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ struct PageRow {
 const PageRow kDocumentPages[] = {
     {IDD_OUTPUT_OPTIONS_PAGE, OutputOptionsPageProc, PageCondition::FaxOrHold},
     {IDD_COLOR_PAGE, ColorPageProc, PageCondition::ManualColor},
+    {IDD_PROFILES_PAGE, ProfilesPageProc, PageCondition::Always},
     {IDD_ABOUT_DOCUMENT, AboutPageProc, PageCondition::Always},
 };
 
