@@ -10,6 +10,7 @@
 #include "ui/module.h"
 #include "ui/page_context.h"
 #include "ui/plugin.h"
+#include "ui/watermark/watermark_page.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ struct PageRow {
 // The pages in the order the sheet shows them. A page family joins the sheet
 // with one row here; its condition decides per printer whether it appears.
 const PageRow kDocumentPages[] = {
+    {IDD_WATERMARK_PAGE, WatermarkPageProc, PageCondition::Always},
     {IDD_ABOUT_DOCUMENT, AboutPageProc, PageCondition::Always},
 };
 

@@ -122,9 +122,9 @@ TEST(UiPlugin, AnswersEachMethodInItsSlot) {
     EXPECT_EQ(reinterpret_cast<SheetFn>(slot(8))(p, &printerSheet.Info(PROPSHEETUI_REASON_INIT,
                                                                         reinterpret_cast<LPARAM>(&param)), 0),
               S_OK);
-    ASSERT_EQ(documentSheet.pages.size(), 1u);
+    ASSERT_EQ(documentSheet.pages.size(), 2u);
     ASSERT_EQ(printerSheet.pages.size(), 1u);
-    EXPECT_EQ(documentSheet.pages[0].pszTemplate, MAKEINTRESOURCEW(IDD_ABOUT_DOCUMENT));
+    EXPECT_EQ(documentSheet.pages.back().pszTemplate, MAKEINTRESOURCEW(IDD_ABOUT_DOCUMENT));
     EXPECT_EQ(printerSheet.pages[0].pszTemplate, MAKEINTRESOURCEW(IDD_ABOUT_PRINTER));
     p->DocumentPropertySheets(&documentSheet.Info(PROPSHEETUI_REASON_DESTROY), 0);
     p->DevicePropertySheets(&printerSheet.Info(PROPSHEETUI_REASON_DESTROY), 0);

@@ -90,7 +90,7 @@ TEST_F(PropertySheets, DocumentSheetOffersThePagesThisPrinterHas) {
     SheetHost sheet;
     Init(&sheet, &param);
 
-    const WORD expected[] = {IDD_ABOUT_DOCUMENT};
+    const WORD expected[] = {IDD_WATERMARK_PAGE, IDD_ABOUT_DOCUMENT};
     ASSERT_EQ(sheet.pages.size(), std::size(expected));
     PROPSHEETUI_INFO &info = sheet.Info(PROPSHEETUI_REASON_INIT);
     auto *ctx = reinterpret_cast<PageContext *>(info.UserData);
@@ -207,11 +207,12 @@ TEST_F(PropertySheets, AboutPageHidesTheFramesHelpButtonWhileActive) {
     ASSERT_TRUE(sheet.Show());
     HWND frame = sheet.sheet();
     SetWindowLongPtrW(frame, GWL_EXSTYLE, GetWindowLongPtrW(frame, GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
-    sheet.Activate(1);
+    const int about = static_cast<int>(sheet.pages.size());
+    sheet.Activate(about);
     EXPECT_FALSE(FrameHasContextHelp(sheet));
     sheet.Activate(0);
     EXPECT_TRUE(FrameHasContextHelp(sheet));
-    sheet.Activate(1);
+    sheet.Activate(about);
     EXPECT_FALSE(FrameHasContextHelp(sheet));
     Destroy(&sheet);
 }
@@ -262,8 +263,8 @@ TEST_F(PropertySheets, AboutPageStaysEmptyWhereItsSourcesAreMissing) {
                                                       0),
                   S_OK)
             << c.what;
-        ASSERT_EQ(sheet.pages.size(), 1u) << c.what;
-        EXPECT_EQ(sheet.pages[0].lParam != 0, c.heap) << c.what;
+        ASSERT_EQ(sheet.pages.size(), 2u) << c.what;
+        EXPECT_EQ(sheet.pages.back().lParam != 0, c.heap) << c.what;
         HWND page = ShowAbout(&sheet);
         ASSERT_NE(page, nullptr) << c.what;
         HWND list = GetDlgItem(page, IDC_ABOUT_FILES);
