@@ -67,6 +67,7 @@ using unique_hfont = unique_any<HFONT, handle_traits<HFONT, CloseGdiObject>>;
 using unique_hpen = unique_any<HPEN, handle_traits<HPEN, CloseGdiObject>>;
 using unique_hbrush = unique_any<HBRUSH, handle_traits<HBRUSH, CloseGdiObject>>;
 using unique_hbitmap = unique_any<HBITMAP, handle_traits<HBITMAP, CloseGdiObject>>;
+using unique_hrgn = unique_any<HRGN, handle_traits<HRGN, CloseGdiObject>>;
 using unique_hdc = unique_any<HDC, handle_traits<HDC, DeleteDcFn>>;
 using unique_hmodule = unique_any<HMODULE, handle_traits<HMODULE, CloseModule>>;
 using unique_handle = unique_any<HANDLE, handle_traits<HANDLE, CloseHandleFn>>;

@@ -13,6 +13,7 @@
 #include "ui/page_context.h"
 #include "ui/plugin.h"
 #include "ui/profiles/profiles_page.h"
+#include "ui/watermark/watermark_page.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ const PageRow kDocumentPages[] = {
     {IDD_OUTPUT_OPTIONS_PAGE, OutputOptionsPageProc, PageCondition::FaxOrHold},
     {IDD_COLOR_PAGE, ColorPageProc, PageCondition::ManualColor},
     {IDD_PROFILES_PAGE, ProfilesPageProc, PageCondition::Always},
+    {IDD_WATERMARK_PAGE, WatermarkPageProc, PageCondition::Always},
     {IDD_ABOUT_DOCUMENT, AboutPageProc, PageCondition::Always},
 };
 

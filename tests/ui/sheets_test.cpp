@@ -91,6 +91,7 @@ TEST_F(PropertySheets, DocumentSheetOffersThePagesThisPrinterHas) {
     Init(&sheet, &param);
 
     const WORD expected[] = {IDD_PROFILES_PAGE, IDD_ABOUT_DOCUMENT};
+    const WORD expected[] = {IDD_WATERMARK_PAGE, IDD_ABOUT_DOCUMENT};
     ASSERT_EQ(sheet.pages.size(), std::size(expected));
     PROPSHEETUI_INFO &info = sheet.Info(PROPSHEETUI_REASON_INIT);
     auto *ctx = reinterpret_cast<PageContext *>(info.UserData);

@@ -18,14 +18,9 @@ constexpr double kInchesPerMillimetre = 0.03937007874015748;
 // a failure instead of a wrapped-around position.
 constexpr long long kCoordinateLimit = 1LL << 26;
 
-// Nearest integer, halves away from zero.
-bool Round(double v, int *out) {
-    if (!std::isfinite(v) || std::fabs(v) > static_cast<double>(kCoordinateLimit)) return false;
-    *out = static_cast<int>(std::round(v));
-    return true;
-}
-
 bool InRange(long long v) { return v >= -kCoordinateLimit && v <= kCoordinateLimit; }
+
+bool Round(double v, int *out) { return RoundWatermarkValue(v, out); }
 
 // The platform's MulDiv (its rounding included) on operands that are known
 // to fit.
@@ -130,53 +125,61 @@ bool PolarOffset(double phi, double r, int *cosPart, int *sinPart) {
     return Round(std::cos(phi) * r, cosPart) && Round(std::sin(phi) * r, sinPart);
 }
 
+// The centre anchor as the preview rounds it: each half rounded from the
+// rounded full product.
+void PreviewCentre(const AnchorBox &box, const TextBox &t, long long *x, long long *y) {
+    auto half = [](double v) { return std::round(std::round(v) * 0.5); };
+    *x = box.midX - static_cast<long long>(half(t.w * t.c) + half(t.h * t.s));
+    *y = box.midY + static_cast<long long>(half(t.w * t.s)) - static_cast<long long>(half(t.h * t.c));
+}
+
 // The text's reference point that puts the anchor's corner or edge middle of
-// the rotated text box on the matching place of the page box.
-bool AnchorPoint(uint32_t position, const PageBox &page, const TextBox &t, long long *x, long long *y) {
-    long long hw = page.width / 2, hh = page.height / 2;
+// the rotated text box on the matching place of the box.
+bool AnchorPoint(uint32_t position, const AnchorBox &box, const TextBox &t, CentreRule rule, long long *x,
+                 long long *y) {
     long long h = t.h, w = t.w;
     int a = 0, b = 0;
     switch (position) {
     case WM_POS_BOTTOM_LEFT:
         if (!Round(t.s * h, &a) || !Round(t.c * h, &b)) return false;
-        *x = -a;
-        *y = page.height - b;
+        *x = box.left - a;
+        *y = box.bottom - b;
         return true;
     case WM_POS_TOP_LEFT:
-        *x = 0;
-        *y = 0;
+        *x = box.left;
+        *y = box.top;
         return true;
     case WM_POS_MIDDLE_LEFT:
         if (!Round(t.s * h * 0.5, &a) || !Round(t.c * h * 0.5, &b)) return false;
-        *x = -a;
-        *y = hh - b;
+        *x = box.left - a;
+        *y = box.midY - b;
         return true;
     case WM_POS_BOTTOM_CENTER: {
         double half = w * 0.5;
         double r = std::sqrt(static_cast<double>(h * h) + half * half);
         if (r == 0) break;
         if (!PolarOffset(t.theta - std::asin(h / r), r, &a, &b)) return false;
-        *x = hw - a;
-        *y = page.height + b;
+        *x = box.midX - a;
+        *y = box.bottom + b;
         return true;
     }
     case WM_POS_TOP_CENTER:
         if (!Round(t.c * w * 0.5, &a) || !Round(t.s * w * 0.5, &b)) return false;
-        *x = hw - a;
-        *y = b;
+        *x = box.midX - a;
+        *y = box.top + b;
         return true;
     case WM_POS_BOTTOM_RIGHT: {
         double r = std::sqrt(static_cast<double>(h * h + w * w));
         if (r == 0) break;
         if (!PolarOffset(t.theta - std::asin(h / r), r, &a, &b)) return false;
-        *x = page.width - a;
-        *y = page.height + b;
+        *x = box.right - a;
+        *y = box.bottom + b;
         return true;
     }
     case WM_POS_TOP_RIGHT:
         if (!Round(t.c * w, &a) || !Round(t.s * w, &b)) return false;
-        *x = page.width - a;
-        *y = b;
+        *x = box.right - a;
+        *y = box.top + b;
         return true;
     case WM_POS_MIDDLE_RIGHT: {
         double half = h * 0.5;
@@ -184,30 +187,24 @@ bool AnchorPoint(uint32_t position, const PageBox &page, const TextBox &t, long 
         if (r == 0) break;
         if (!PolarOffset(t.theta + std::asin(w / r), r, &a, &b)) return false;
         // Measured from the right edge's middle, the sine part runs across
-        // the page and the cosine part down it.
-        *x = page.width - b;
-        *y = hh - a;
+        // the box and the cosine part down it.
+        *x = box.right - b;
+        *y = box.midY - a;
         return true;
     }
     default:
-        *x = hw + (-(t.wc + t.hs)) / 2;
-        *y = hh + (t.ws - t.hc) / 2;
+        if (rule == CentreRule::Preview) {
+            PreviewCentre(box, t, x, y);
+            return true;
+        }
+        *x = box.midX + (-(t.wc + t.hs)) / 2;
+        *y = box.midY + (t.ws - t.hc) / 2;
         return true;
     }
     // A text without extent: the anchor itself.
-    *x = position == WM_POS_BOTTOM_CENTER ? hw : page.width;
-    *y = position == WM_POS_MIDDLE_RIGHT ? hh : page.height;
+    *x = position == WM_POS_BOTTOM_CENTER ? box.midX : box.right;
+    *y = position == WM_POS_MIDDLE_RIGHT ? box.midY : box.bottom;
     return true;
-}
-
-// Offsets in device units; millimetres are rounded once as scaled values and
-// again after conversion.
-bool DeviceOffsets(const WatermarkLayoutInput &in, int *offH, int *offV) {
-    double scale = in.scale;
-    if (!Round(in.dpi * in.wm->horizontalOffset * scale, offH)) return false;
-    if (!Round(in.dpi * in.wm->verticalOffset * scale, offV)) return false;
-    if (in.wm->units != 0) return true;
-    return Round(*offH * kInchesPerMillimetre, offH) && Round(*offV * kInchesPerMillimetre, offV);
 }
 
 // The job's start time gives the same text on every page of a job; without a
@@ -250,9 +247,9 @@ WatermarkDevice MeasureDevice(HDC dc) {
                            GetDeviceCaps(dc, PHYSICALOFFSETX), GetDeviceCaps(dc, PHYSICALOFFSETY)};
 }
 
-void StrokeTextOutline(HDC dc, const WatermarkLayout &layout, const wchar_t *text, int length) {
+void StrokeTextOutline(HDC dc, COLORREF color, int x, int y, const wchar_t *text, int length) {
     if (!BeginPath(dc)) return;
-    bool traced = TextOutW(dc, layout.x, layout.y, text, length) != 0;
+    bool traced = TextOutW(dc, x, y, text, length) != 0;
     if (!EndPath(dc) || !traced) {
         AbortPath(dc);
         return;
@@ -262,17 +259,40 @@ void StrokeTextOutline(HDC dc, const WatermarkLayout &layout, const wchar_t *tex
         AbortPath(dc);
         return;
     }
-    COLORREF oldPenColor = SetDCPenColor(dc, layout.color);
+    COLORREF oldPenColor = SetDCPenColor(dc, color);
     auto restorePenColor = scope_exit([&] {
         if (oldPenColor != CLR_INVALID) SetDCPenColor(dc, oldPenColor);
     });
     StrokePath(dc);
 }
 
+}  // namespace
+
+bool RoundWatermarkValue(double v, int *out) {
+    if (!out || !std::isfinite(v) || std::fabs(v) > static_cast<double>(kCoordinateLimit)) return false;
+    *out = static_cast<int>(std::round(v));
+    return true;
+}
+
+bool WatermarkAnchorPoint(uint32_t position, const AnchorBox &box, SIZE extent, double angle, CentreRule rule,
+                          long long *x, long long *y) {
+    if (!x || !y || !InRange(extent.cx) || !InRange(extent.cy) || !std::isfinite(angle)) return false;
+    return AnchorPoint(position, box, RotateTextBox(extent, angle), rule, x, y);
+}
+
+bool WatermarkOffsets(const WatermarkRecord *wm, int dpiX, int dpiY, double scale, int *offH, int *offV) {
+    if (!wm || !offH || !offV) return false;
+    if (!Round(dpiX * wm->horizontalOffset * scale, offH)) return false;
+    if (!Round(dpiY * wm->verticalOffset * scale, offV)) return false;
+    if (wm->units != 0) return true;
+    return Round(*offH * kInchesPerMillimetre, offH) && Round(*offV * kInchesPerMillimetre, offV);
+}
+
 // The drawing calls' own results are not looked at: a page that did not take
 // its watermark still prints, and the caller goes on either way.
-void PaintText(HDC dc, const WatermarkLayout &layout, const wchar_t *text, int length, bool outline) {
-    COLORREF oldColor = SetTextColor(dc, layout.color);
+void PaintWatermarkText(HDC dc, COLORREF color, int x, int y, const wchar_t *text, int length, bool outline,
+                        const RECT &clip) {
+    COLORREF oldColor = SetTextColor(dc, color);
     auto restoreColor = scope_exit([&] {
         if (oldColor != CLR_INVALID) SetTextColor(dc, oldColor);
     });
@@ -281,14 +301,11 @@ void PaintText(HDC dc, const WatermarkLayout &layout, const wchar_t *text, int l
         if (oldMode != 0) SetBkMode(dc, oldMode);
     });
     if (outline) {
-        StrokeTextOutline(dc, layout, text, length);
+        StrokeTextOutline(dc, color, x, y, text, length);
         return;
     }
-    RECT clip{0, 0, 100000, 100000};
-    ExtTextOutW(dc, layout.x, layout.y, ETO_CLIPPED, &clip, text, static_cast<UINT>(length), nullptr);
+    ExtTextOutW(dc, x, y, ETO_CLIPPED, &clip, text, static_cast<UINT>(length), nullptr);
 }
-
-}  // namespace
 
 COLORREF WatermarkColor(const WatermarkRecord *wm) {
     if (!wm) return RGB(0, 0, 0);
@@ -333,9 +350,10 @@ bool ComputeWatermarkLayout(const WatermarkLayoutInput *in, WatermarkLayout *out
     PageBox page{};
     if (!ChoosePageBox(*in, &page)) return false;
     uint32_t position = in->wm->position <= WM_POS_MIDDLE_RIGHT ? in->wm->position : WM_POS_CENTER;
-    TextBox t = RotateTextBox(in->extent, in->wm->angle);
+    AnchorBox box{0, 0, page.width, page.height, page.width / 2, page.height / 2};
     long long x = 0, y = 0;
-    if (!AnchorPoint(position, page, t, &x, &y)) return false;
+    if (!AnchorPoint(position, box, RotateTextBox(in->extent, in->wm->angle), CentreRule::Print, &x, &y))
+        return false;
 
     const AnchorRule &rule = kAnchorRules[position];
     if (in->compensateOffsets) {
@@ -347,7 +365,7 @@ bool ComputeWatermarkLayout(const WatermarkLayoutInput *in, WatermarkLayout *out
         y -= rule.insetYFactor * std::llround(0.1 * in->dpi);
     }
     int offH = 0, offV = 0;
-    if (!DeviceOffsets(*in, &offH, &offV)) return false;
+    if (!WatermarkOffsets(in->wm, in->dpi, in->dpi, in->scale, &offH, &offV)) return false;
     return CheckedMulDiv((x + offH) * 10, in->dmScale, 1000, &out->x) &&
            CheckedMulDiv((y - offV) * 10, in->dmScale, 1000, &out->y);
 }
@@ -383,6 +401,8 @@ int DrawWatermark(HDC dc, HANDLE printer, const PrivateDevmode *settings, const 
     if (!GetTextExtentPoint32W(dc, text, length, &in.extent)) return 0;
     WatermarkLayout layout;
     if (!ComputeWatermarkLayout(&in, &layout)) return 0;
-    PaintText(dc, layout, text, length, (wm->effects & kEffectOutline) != 0);
+    RECT clip{0, 0, 100000, 100000};
+    PaintWatermarkText(dc, layout.color, layout.x, layout.y, text, length, (wm->effects & kEffectOutline) != 0,
+                       clip);
     return 1;
 }
