@@ -30,11 +30,12 @@ if(NOT build_number MATCHES "^[0-9]+$" OR build_number GREATER 65535)
 endif()
 math(EXPR PSPLUGIN_VERSION_BUILD "${build_number}")
 
-# The package's date: that of the checked-out commit, else today's (which
+# The package's date: that of the checked-out commit in UTC, else today's (which
 # honours SOURCE_DATE_EPOCH), in the month/day/year form DriverVer wants.
 set(PSPLUGIN_DRIVER_DATE "")
 if(GIT_FOUND)
-  execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%cd --date=format-local:%m/%d/%Y
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${GIT_EXECUTABLE} log -1 --format=%cd
+                          --date=format-local:%m/%d/%Y
                   WORKING_DIRECTORY ${CMAKE_SOURCE_DIR} OUTPUT_VARIABLE dated OUTPUT_STRIP_TRAILING_WHITESPACE
                   RESULT_VARIABLE rc ERROR_QUIET)
   if(rc EQUAL 0 AND dated MATCHES "^[0-9][0-9]/[0-9][0-9]/[0-9][0-9][0-9][0-9]$")
@@ -49,9 +50,9 @@ set(PSPLUGIN_PRODUCT_VERSION "${PSPLUGIN_VERSION_MAJOR}.${PSPLUGIN_VERSION_MINOR
 set(PSPLUGIN_FILE_VERSION "${PSPLUGIN_PRODUCT_VERSION}.${PSPLUGIN_VERSION_BUILD}.0")
 
 # Two headers, so that a new build number recompiles only the version
-# resources, not the code that shows the product version.
+# resources, not the code that shows the product version. Only the targets
+# that read them get their folder, so that other objects keep their flags.
 set(PSPLUGIN_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/product_version.h.in ${PSPLUGIN_GENERATED_DIR}/product_version.h @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/file_version.h.in ${PSPLUGIN_GENERATED_DIR}/file_version.h @ONLY)
-include_directories(${PSPLUGIN_GENERATED_DIR})
 message(STATUS "Plug-in version ${PSPLUGIN_FILE_VERSION}, dated ${PSPLUGIN_DRIVER_DATE}")

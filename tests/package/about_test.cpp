@@ -23,11 +23,7 @@ const testbed::PrinterSpec kSpec{L"PKG About Printer", L"PKG About Driver", {}};
 
 std::wstring CellText(HWND list, int row, int column) {
     wchar_t text[260] = L"";
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 260;
-    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    ListView_GetItemText(list, row, column, text, 260);
     return text;
 }
 
@@ -69,8 +65,8 @@ TEST(PackagedAbout, ListsThePlugInsWithTheBuildsVersion) {
     host.core.nickName = L"PS Plug-in Test Printer";
     OEMUIPSPARAM param = host.SheetParam(printer.get());
     testbed::SheetHost sheet;
-    ASSERT_EQ(host.plugin->DocumentPropertySheets(&sheet.Info(PROPSHEETUI_REASON_INIT, reinterpret_cast<LPARAM>(&param)), 0),
-              S_OK);
+    PROPSHEETUI_INFO &info = sheet.Info(PROPSHEETUI_REASON_INIT, reinterpret_cast<LPARAM>(&param));
+    ASSERT_EQ(host.plugin->DocumentPropertySheets(&info, 0), S_OK);
     ASSERT_TRUE(sheet.Show());
     sheet.Activate(static_cast<int>(sheet.pages.size()));
     HWND list = GetDlgItem(sheet.CurrentPage(), IDC_ABOUT_FILES);
@@ -78,8 +74,9 @@ TEST(PackagedAbout, ListsThePlugInsWithTheBuildsVersion) {
 
     // Sorted by name: the configuration file, the two plug-ins, then Wine's
     // driver as configuration and driver file.
-    const wchar_t *rows[][2] = {
-        {L"PSPLUGIN.INI", L"N/A"}, {L"renderplug.dll", PSPLUGIN_FILE_VERSION_WTEXT}, {L"uiplug.dll", PSPLUGIN_FILE_VERSION_WTEXT}};
+    const wchar_t *rows[][2] = {{L"PSPLUGIN.INI", L"N/A"},
+                                {L"renderplug.dll", PSPLUGIN_FILE_VERSION_WTEXT},
+                                {L"uiplug.dll", PSPLUGIN_FILE_VERSION_WTEXT}};
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 5);
     for (int row = 0; row < 3; ++row) {
         EXPECT_EQ(CellText(list, row, 0), rows[row][0]);

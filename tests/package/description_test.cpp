@@ -15,37 +15,26 @@ namespace {
 
 std::wstring Description() { return BuildPackage() + L"\\PSPLUGIN.PPD"; }
 
-std::vector<std::string> Lines(const std::wstring &path) {
-    std::vector<std::string> lines;
-    std::istringstream in(testbed::ReadFileBytes(path));
-    for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.find('\r')));
-    return lines;
-}
-
 TEST(PackageDescription, IsTheTestPrintersWithTheFeaturesThePlugInsLookFor) {
-    std::vector<std::string> ours = Lines(Description());
-    auto find = [&](auto matches, size_t from = 0) {
-        while (from < ours.size() && !matches(ours[from])) ++from;
-        return from;
-    };
-    auto is = [](const std::string &text) { return [text](const std::string &line) { return line == text; }; };
-    auto starts = [](const std::string &text) { return [text](const std::string &line) { return line.rfind(text, 0) == 0; }; };
+    std::string ours = testbed::ReadFileBytes(Description());
     // The test printer's lines in their order, under the package's file name.
+    std::istringstream test(testbed::ReadFileBytes(testbed::DataPath(L"testprinter.ppd")));
     size_t at = 0;
-    for (const std::string &line : Lines(testbed::DataPath(L"testprinter.ppd"))) {
-        if (line.rfind("*PCFileName:", 0) == 0) continue;
-        ASSERT_LT(at = find(is(line), at), ours.size()) << line;
+    for (std::string line; std::getline(test, line);) {
+        if (line.rfind("*PCFileName:", 0) == 0) line = "*PCFileName: \"PSPLUGIN.PPD\"";
+        ASSERT_NE(at = ours.find(line + "\n", at), std::string::npos) << line;
     }
-    EXPECT_LT(find(is("*PCFileName: \"PSPLUGIN.PPD\"")), ours.size());
     for (std::string k : {"FaxCard", "HasPrintandHold", "HasManualColorCorrection", "HasKeepPreviousPHJobs",
                           "HasManualDuplex"}) {
-        size_t open = find(starts("*OpenUI *" + k + "/"));
-        EXPECT_LT(find(starts("*" + k + " True/"), open), find(is("*CloseUI: *" + k), open)) << k;
-        EXPECT_LT(find(is("*CloseUI: *" + k), open), ours.size()) << k;
+        size_t open = ours.find("\n*OpenUI *" + k + "/"), close = ours.find("\n*CloseUI: *" + k + "\n");
+        EXPECT_LT(open, ours.find("\n*" + k + " True/", open)) << k;
+        EXPECT_LT(ours.find("\n*" + k + " True/", open), close) << k;
+        EXPECT_NE(close, std::string::npos) << k;
     }
     // Whether a fax card is fitted is the user's to say; at first it is not.
-    size_t group = find(is("*OpenGroup: InstallableOptions/Installable Options"));
-    EXPECT_LT(find(is("*DefaultFaxCard: False"), group), find(is("*CloseGroup: InstallableOptions"), group));
+    size_t group = ours.find("\n*OpenGroup: InstallableOptions/");
+    EXPECT_LT(group, ours.find("\n*DefaultFaxCard: False\n"));
+    EXPECT_LT(ours.find("\n*DefaultFaxCard: False\n"), ours.find("\n*CloseGroup: InstallableOptions\n", group));
 }
 
 TEST(PackageDescription, IsReadByWinesPostScriptDriver) {

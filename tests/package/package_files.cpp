@@ -1,12 +1,8 @@
 #include "tests/package/package_files.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <memory>
 
 #include "tests/host/ui_host.h"
-#include "tests/host/wine_printer.h"
 
 namespace pkgtest {
 
@@ -88,8 +84,6 @@ std::wstring Inf::InstallSection(const Arch &arch, std::wstring *model) const {
 std::vector<std::wstring> Inf::CopiedFiles(const std::wstring &install) const {
     std::vector<std::wstring> files;
     for (const std::wstring &entry : Values(install, L"CopyFiles")) {
-        if (entry.rfind(L"@", 0) == 0) files.push_back(entry.substr(1));
-        if (entry.rfind(L"@", 0) == 0) continue;
         // A file-list line has no key; the parser gives its first field as field 0 or 1.
         for (const auto &line : Lines(entry)) files.push_back(line[0].empty() ? line.at(1) : line[0]);
     }
@@ -100,53 +94,12 @@ std::wstring Inf::SourcePath(const std::wstring &root, const Arch &arch, const s
     auto where = Values(std::wstring(L"SourceDisksFiles.") + arch.folder, file.c_str());
     if (where.empty()) where = Values(L"SourceDisksFiles", file.c_str());
     if (where.empty()) return L"";
-    auto disk = Values(std::wstring(L"SourceDisksNames.") + arch.folder, where[0].c_str());
-    if (disk.empty()) disk = Values(L"SourceDisksNames", where[0].c_str());
+    auto disk = Values(L"SourceDisksNames", where[0].c_str());
     if (disk.empty()) return L"";
     std::wstring path = root;
     if (disk.size() >= 4 && !disk[3].empty()) path += (disk[3][0] == L'\\' ? L"" : L"\\") + disk[3];
     if (where.size() >= 2 && !where[1].empty()) path += L"\\" + where[1];
     return path + L"\\" + file;
-}
-
-WORD MachineOf(const std::wstring &path) {
-    std::string image = testbed::ReadFileBytes(path);
-    if (image.size() < sizeof(IMAGE_DOS_HEADER)) return 0;
-    size_t at = static_cast<size_t>(reinterpret_cast<const IMAGE_DOS_HEADER *>(image.data())->e_lfanew);
-    if (image.compare(0, 2, "MZ") != 0 || at + 4 + sizeof(IMAGE_FILE_HEADER) > image.size() ||
-        image.compare(at, 4, std::string("PE\0\0", 4)) != 0)
-        return 0;
-    return reinterpret_cast<const IMAGE_FILE_HEADER *>(image.data() + at + 4)->Machine;
-}
-
-std::wstring FileVersionText(const std::wstring &path, VS_FIXEDFILEINFO *fixed) {
-    DWORD ignored = 0, size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    std::unique_ptr<BYTE[]> block(new BYTE[size ? size : 1]);
-    void *value = nullptr;
-    UINT length = 0;
-    if (!size || !GetFileVersionInfoW(path.c_str(), 0, size, block.get())) return L"";
-    if (fixed && VerQueryValueW(block.get(), L"\\", &value, &length) && length >= sizeof(*fixed))
-        *fixed = *static_cast<VS_FIXEDFILEINFO *>(value);
-    if (!VerQueryValueW(block.get(), L"\\VarFileInfo\\Translation", &value, &length) || length < 4) return L"";
-    wchar_t query[64];
-    auto *pair = static_cast<WORD *>(value);
-    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", pair[0], pair[1]);
-    if (!VerQueryValueW(block.get(), query, &value, &length) || !length) return L"";
-    return static_cast<wchar_t *>(value);
-}
-
-void ExpectArchComplete(const Inf &inf, const std::wstring &root, const Arch &arch, const std::wstring &version) {
-    SCOPED_TRACE(Narrow(arch.folder));
-    std::vector<std::wstring> files = inf.CopiedFiles(inf.InstallSection(arch));
-    EXPECT_EQ(files.size(), 4u);
-    for (const std::wstring &file : files) {
-        std::wstring path = inf.SourcePath(root, arch, file);
-        ASSERT_TRUE(FileExists(path)) << Narrow(file) << " not at " << Narrow(path);
-        if (!IsPlugin(file)) continue;
-        EXPECT_EQ(path, root + L"\\" + arch.folder + L"\\" + file);
-        EXPECT_EQ(MachineOf(path), arch.machine) << Narrow(path);
-        EXPECT_EQ(FileVersionText(path), version) << Narrow(path);
-    }
 }
 
 }  // namespace pkgtest

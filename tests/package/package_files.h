@@ -49,13 +49,4 @@ private:
     HINF inf_;
 };
 
-WORD MachineOf(const std::wstring &path);
-// The FileVersion string of the resource's first translation, as the About
-// page reads it, and the fixed part; empty when there is none.
-std::wstring FileVersionText(const std::wstring &path, VS_FIXEDFILEINFO *fixed = nullptr);
-
-// Every file `arch`'s install section copies is in the package under `root`,
-// and its DLLs are built for `arch` and carry `version`.
-void ExpectArchComplete(const Inf &inf, const std::wstring &root, const Arch &arch, const std::wstring &version);
-
 }  // namespace pkgtest

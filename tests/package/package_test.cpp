@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "file_version.h"
 #include "tests/host/wine_printer.h"
 #include "tests/package/package_files.h"
@@ -12,6 +14,50 @@
 using namespace pkgtest;
 
 namespace {
+
+WORD MachineOf(const std::wstring &path) {
+    std::string image = testbed::ReadFileBytes(path);
+    if (image.size() < sizeof(IMAGE_DOS_HEADER)) return 0;
+    size_t at = static_cast<size_t>(reinterpret_cast<const IMAGE_DOS_HEADER *>(image.data())->e_lfanew);
+    if (image.compare(0, 2, "MZ") != 0 || at + 4 + sizeof(IMAGE_FILE_HEADER) > image.size() ||
+        image.compare(at, 4, std::string("PE\0\0", 4)) != 0)
+        return 0;
+    return reinterpret_cast<const IMAGE_FILE_HEADER *>(image.data() + at + 4)->Machine;
+}
+
+// The FileVersion string of the resource's first translation, as the About
+// page reads it, and the fixed part; empty when there is none.
+std::wstring FileVersionText(const std::wstring &path, VS_FIXEDFILEINFO *fixed = nullptr) {
+    DWORD ignored = 0, size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    std::unique_ptr<BYTE[]> block(new BYTE[size ? size : 1]);
+    void *value = nullptr;
+    UINT length = 0;
+    if (!size || !GetFileVersionInfoW(path.c_str(), 0, size, block.get())) return L"";
+    if (fixed && VerQueryValueW(block.get(), L"\\", &value, &length) && length >= sizeof(*fixed))
+        *fixed = *static_cast<VS_FIXEDFILEINFO *>(value);
+    if (!VerQueryValueW(block.get(), L"\\VarFileInfo\\Translation", &value, &length) || length < 4) return L"";
+    wchar_t query[64];
+    auto *pair = static_cast<WORD *>(value);
+    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", pair[0], pair[1]);
+    if (!VerQueryValueW(block.get(), query, &value, &length) || !length) return L"";
+    return static_cast<wchar_t *>(value);
+}
+
+// Every file `arch`'s install section copies is in the package under `root`,
+// and its DLLs are built for `arch` and carry `version`.
+void ExpectArchComplete(const Inf &inf, const std::wstring &root, const Arch &arch, const std::wstring &version) {
+    SCOPED_TRACE(Narrow(arch.folder));
+    std::vector<std::wstring> files = inf.CopiedFiles(inf.InstallSection(arch));
+    EXPECT_EQ(files.size(), 4u);
+    for (const std::wstring &file : files) {
+        std::wstring path = inf.SourcePath(root, arch, file);
+        ASSERT_TRUE(FileExists(path)) << Narrow(file) << " not at " << Narrow(path);
+        if (!IsPlugin(file)) continue;
+        EXPECT_EQ(path, root + L"\\" + arch.folder + L"\\" + file);
+        EXPECT_EQ(MachineOf(path), arch.machine) << Narrow(path);
+        EXPECT_EQ(FileVersionText(path), version) << Narrow(path);
+    }
+}
 
 class Package : public ::testing::Test {
 protected:
