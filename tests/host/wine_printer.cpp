@@ -55,16 +55,18 @@ bool DriverInstalled(const std::wstring &driverName) {
 
 }  // namespace
 
-static bool EnsurePrinterLocked(const PrinterSpec &want, std::wstring *error);
+static bool EnsurePrinterLocked(const PrinterSpec &want, const std::wstring &dataFile, std::wstring *error);
 
 std::wstring DataPath(const wchar_t *file) { return ModuleDir() + L"\\data\\" + file; }
 
-bool EnsurePrinter(const PrinterSpec &want, std::wstring *error) {
+bool EnsurePrinter(const PrinterSpec &want, std::wstring *error) { return EnsurePrinter(want, L"", error); }
+
+bool EnsurePrinter(const PrinterSpec &want, const std::wstring &dataFile, std::wstring *error) {
     // Test programs run in parallel against one prefix; the first one to get
     // here installs, the others wait and then find everything in place.
     HANDLE lock = CreateMutexW(nullptr, FALSE, L"pstests-printer-install");
     if (lock) WaitForSingleObject(lock, 60000);
-    bool ok = EnsurePrinterLocked(want, error);
+    bool ok = EnsurePrinterLocked(want, dataFile, error);
     if (lock) {
         ReleaseMutex(lock);
         CloseHandle(lock);
@@ -72,7 +74,7 @@ bool EnsurePrinter(const PrinterSpec &want, std::wstring *error) {
     return ok;
 }
 
-static bool EnsurePrinterLocked(const PrinterSpec &want, std::wstring *error) {
+static bool EnsurePrinterLocked(const PrinterSpec &want, const std::wstring &dataFile, std::wstring *error) {
     std::wstring driverDir = DriverDir();
     if (driverDir.empty()) {
         *error = L"no printer driver directory";
@@ -80,7 +82,14 @@ static bool EnsurePrinterLocked(const PrinterSpec &want, std::wstring *error) {
     }
     CreateDirectoryW(driverDir.c_str(), nullptr);
     std::wstring ppd = driverDir + L"\\TESTPS1E.PPD";
-    if (!CopyIfMissing(DataPath(L"testprinter.ppd"), ppd)) {
+    if (!dataFile.empty()) {
+        size_t slash = dataFile.find_last_of(L"\\/");
+        ppd = driverDir + L"\\" + dataFile.substr(slash == std::wstring::npos ? 0 : slash + 1);
+        if (!CopyFileW(dataFile.c_str(), ppd.c_str(), FALSE)) {
+            *error = L"cannot copy " + dataFile + L" to " + ppd;
+            return false;
+        }
+    } else if (!CopyIfMissing(DataPath(L"testprinter.ppd"), ppd)) {
         *error = L"cannot copy the printer description to " + ppd;
         return false;
     }

@@ -26,6 +26,10 @@ std::wstring DataPath(const wchar_t *file);
 // that they are there. Returns false with a reason in *error.
 bool EnsurePrinter(const PrinterSpec &want, std::wstring *error);
 inline bool EnsurePrinter(std::wstring *error) { return EnsurePrinter(PrinterSpec{}, error); }
+// The same with another printer description than the test printer's: a full
+// path, copied into the driver directory under its own file name (replacing
+// an older copy there).
+bool EnsurePrinter(const PrinterSpec &want, const std::wstring &dataFile, std::wstring *error);
 
 // A printer device context on the test printer, or null.
 HDC CreatePrinterDc(const PrinterSpec &want = PrinterSpec{}, const DEVMODEW *devmode = nullptr);

@@ -6,13 +6,14 @@
 #include <cwchar>
 
 #include "platform/raii.h"
+#include "product_version.h"
 #include "resources/resource.h"
 #include "ui/module.h"
 #include "ui/page_context.h"
 #include "ui/page_help.h"
 #include "ui/spooler_info.h"
 
-const wchar_t kPluginVersionText[] = L"3.0";
+const wchar_t kPluginVersionText[] = PSPLUGIN_PRODUCT_VERSION_WTEXT;
 
 namespace {
 
