@@ -13,13 +13,19 @@ std::wstring DisplayPrefix() {
     return L"DISPLAY='" + std::wstring(display) + L"' ";
 }
 
-std::wstring Capture(const std::wstring &name, const std::wstring &crop) {
-    std::wstring path = ArtifactsDir() + L"\\" + name + L".png";
+std::wstring CaptureTo(const std::wstring &path, const std::wstring &crop) {
     DeleteFileW(path.c_str());
     std::wstring command = DisplayPrefix() + L"/usr/bin/import -window root " + crop + L"'" + UnixPath(path) +
                            L"' >/dev/null 2>&1";
     if (RunUnixShell(command) != 0) return L"";
     return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? L"" : path;
+}
+
+std::wstring WindowCrop(HWND window) {
+    RECT r{};
+    if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) return L"";
+    return L"-crop " + std::to_wstring(r.right - r.left) + L"x" + std::to_wstring(r.bottom - r.top) + L"+" +
+           std::to_wstring(r.left) + L"+" + std::to_wstring(r.top) + L" +repage ";
 }
 
 }  // namespace
@@ -32,14 +38,16 @@ std::wstring ArtifactsDir() {
     return dir;
 }
 
-std::wstring SaveScreenPicture(const std::wstring &name) { return Capture(name, L""); }
+std::wstring SaveScreenPicture(const std::wstring &name) { return CaptureTo(ArtifactsDir() + L"\\" + name + L".png", L""); }
 
 std::wstring SaveWindowPicture(HWND window, const std::wstring &name) {
-    RECT r{};
-    if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) return L"";
-    std::wstring crop = L"-crop " + std::to_wstring(r.right - r.left) + L"x" + std::to_wstring(r.bottom - r.top) +
-                        L"+" + std::to_wstring(r.left) + L"+" + std::to_wstring(r.top) + L" +repage ";
-    return Capture(name, crop);
+    return SaveWindowPictureAs(window, ArtifactsDir() + L"\\" + name + L".png");
+}
+
+std::wstring SaveWindowPictureAs(HWND window, const std::wstring &path) {
+    std::wstring crop = WindowCrop(window);
+    if (crop.empty()) return L"";
+    return CaptureTo(path, crop);
 }
 
 }  // namespace testbed

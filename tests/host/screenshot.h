@@ -15,5 +15,7 @@ std::wstring ArtifactsDir();
 // artifacts/<name>.png. Returns the Windows path, or empty on failure.
 std::wstring SaveScreenPicture(const std::wstring &name);
 std::wstring SaveWindowPicture(HWND window, const std::wstring &name);
+// The same picture written to `path` (a Windows path of a .png file).
+std::wstring SaveWindowPictureAs(HWND window, const std::wstring &path);
 
 }  // namespace testbed
