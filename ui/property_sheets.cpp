@@ -27,9 +27,9 @@ struct PageRow {
 // with one row here; its condition decides per printer whether it appears.
 const PageRow kDocumentPages[] = {
     {IDD_OUTPUT_OPTIONS_PAGE, OutputOptionsPageProc, PageCondition::FaxOrHold},
+    {IDD_WATERMARK_PAGE, WatermarkPageProc, PageCondition::Always},
     {IDD_COLOR_PAGE, ColorPageProc, PageCondition::ManualColor},
     {IDD_PROFILES_PAGE, ProfilesPageProc, PageCondition::Always},
-    {IDD_WATERMARK_PAGE, WatermarkPageProc, PageCondition::Always},
     {IDD_ABOUT_DOCUMENT, AboutPageProc, PageCondition::Always},
 };
 

@@ -122,7 +122,7 @@ TEST(UiPlugin, AnswersEachMethodInItsSlot) {
     EXPECT_EQ(reinterpret_cast<SheetFn>(slot(8))(p, &printerSheet.Info(PROPSHEETUI_REASON_INIT,
                                                                         reinterpret_cast<LPARAM>(&param)), 0),
               S_OK);
-    ASSERT_EQ(documentSheet.pages.size(), 2u);
+    ASSERT_EQ(documentSheet.pages.size(), 3u);
     ASSERT_EQ(printerSheet.pages.size(), 1u);
     EXPECT_EQ(documentSheet.pages.back().pszTemplate, MAKEINTRESOURCEW(IDD_ABOUT_DOCUMENT));
     EXPECT_EQ(printerSheet.pages[0].pszTemplate, MAKEINTRESOURCEW(IDD_ABOUT_PRINTER));

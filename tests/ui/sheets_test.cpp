@@ -90,8 +90,7 @@ TEST_F(PropertySheets, DocumentSheetOffersThePagesThisPrinterHas) {
     SheetHost sheet;
     Init(&sheet, &param);
 
-    const WORD expected[] = {IDD_PROFILES_PAGE, IDD_ABOUT_DOCUMENT};
-    const WORD expected[] = {IDD_WATERMARK_PAGE, IDD_ABOUT_DOCUMENT};
+    const WORD expected[] = {IDD_WATERMARK_PAGE, IDD_PROFILES_PAGE, IDD_ABOUT_DOCUMENT};
     ASSERT_EQ(sheet.pages.size(), std::size(expected));
     PROPSHEETUI_INFO &info = sheet.Info(PROPSHEETUI_REASON_INIT);
     auto *ctx = reinterpret_cast<PageContext *>(info.UserData);
@@ -264,7 +263,7 @@ TEST_F(PropertySheets, AboutPageStaysEmptyWhereItsSourcesAreMissing) {
                                                       0),
                   S_OK)
             << c.what;
-        ASSERT_EQ(sheet.pages.size(), 2u) << c.what;
+        ASSERT_EQ(sheet.pages.size(), 3u) << c.what;
         EXPECT_EQ(sheet.pages.back().lParam != 0, c.heap) << c.what;
         HWND page = ShowAbout(&sheet);
         ASSERT_NE(page, nullptr) << c.what;
