@@ -25,12 +25,6 @@ HoldAllowed HoldPermissions(uint32_t destination) {
     }
 }
 
-bool IsBlankText(const wchar_t *text) {
-    if (!text) return true;
-    for (; *text; ++text)
-        if (!iswspace(*text)) return false;
-    return true;
-}
 
 UINT CheckHoldUserName(const wchar_t *name) {
     if (IsBlankText(name)) return IDS_ERR_USER_NAME_EMPTY;

@@ -3,6 +3,8 @@
 // PINs a printer accepts.
 #pragma once
 
+#include "ui/text_checks.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -17,8 +19,6 @@ struct HoldAllowed {
 // and verify print a user name and keep choice; other destinations nothing.
 HoldAllowed HoldPermissions(uint32_t destination);
 
-// Empty, or nothing but white space.
-bool IsBlankText(const wchar_t *text);
 
 // The string id of the message that refuses `name`, 0 when it is accepted:
 // a name must not be blank and may not contain a quotation mark, which would

@@ -67,12 +67,6 @@ bool IsDigitText(const wchar_t *text, bool allowSign) {
     return true;
 }
 
-bool IsBlankText(const wchar_t *text) {
-    if (!text) return true;
-    for (const wchar_t *p = text; *p; ++p)
-        if (!iswspace(*p)) return false;
-    return true;
-}
 
 void TrimTrailingBlanks(wchar_t *text) {
     if (!text) return;

@@ -2,6 +2,8 @@
 // text must pass, and the record they make together.
 #pragma once
 
+#include "ui/text_checks.h"
+
 #include <windows.h>
 
 #include "settings/private_devmode.h"
@@ -14,8 +16,6 @@ int ReadFieldText(HWND dialog, int id, wchar_t *buffer, int chars);
 // is allowed, though not as the whole text. An empty text passes.
 bool IsDigitText(const wchar_t *text, bool allowSign);
 
-// Empty, or white space only.
-bool IsBlankText(const wchar_t *text);
 
 // Removes trailing blanks (U+0020 only).
 void TrimTrailingBlanks(wchar_t *text);
