@@ -25,8 +25,8 @@
 namespace colortest {
 
 // Sheet indices: the driver's page, the colour page, the About page.
-constexpr int kColorPage = 1;
-constexpr int kAboutPage = 2;
+constexpr int kColorPage = 2;  // after the driver's page and Watermark
+constexpr int kAboutPage = 4;
 
 inline std::wstring EntryText(HWND dialog, int id, LRESULT index) {
     wchar_t text[256] = L"";
@@ -80,7 +80,7 @@ protected:
         PROPSHEETUI_INFO &info = sheet_.Info(PROPSHEETUI_REASON_INIT, reinterpret_cast<LPARAM>(&param_));
         if (host_.plugin->DocumentPropertySheets(&info, 0) != S_OK) return nullptr;
         ctx_ = reinterpret_cast<PageContext *>(info.UserData);
-        if (!ctx_ || sheet_.pages.size() != 2 || !sheet_.Show()) return nullptr;
+        if (!ctx_ || sheet_.pages.size() != 4 || !sheet_.Show()) return nullptr;
         return SwitchTo(kColorPage);
     }
     HWND SwitchTo(int index) {

@@ -13,12 +13,12 @@ namespace {
 TEST_F(ColorSheet, PageJoinsTheSheetBeforeAboutOnlyWithManualColorCorrection) {
     host_.core.features.erase("HasManualColorCorrection");
     ASSERT_EQ(Open({}), nullptr);
-    ASSERT_EQ(sheet_.pages.size(), 1u);
+    ASSERT_EQ(sheet_.pages.size(), 3u);
     Destroy();
     host_.core.features["HasManualColorCorrection"] = {"True"};
     ASSERT_NE(Open({}), nullptr);
-    EXPECT_EQ(sheet_.pages[0].pszTemplate, MAKEINTRESOURCEW(IDD_COLOR_PAGE));
-    EXPECT_EQ(sheet_.pages[1].pszTemplate, MAKEINTRESOURCEW(IDD_ABOUT_DOCUMENT));
+    EXPECT_EQ(sheet_.pages[1].pszTemplate, MAKEINTRESOURCEW(IDD_COLOR_PAGE));
+    EXPECT_EQ(sheet_.pages[3].pszTemplate, MAKEINTRESOURCEW(IDD_ABOUT_DOCUMENT));
 }
 
 TEST_F(ColorSheet, StoredValuesSelectTheirEntriesAndTheButtonsFollowTheModes) {

@@ -14,7 +14,8 @@ const int kFaxControls[] = {IDC_OUT_FAX_GROUP,  IDC_OUT_RECIPIENT,  IDC_OUT_FAX_
 class OutputDestinations : public OutputPageTest {};
 
 TEST_F(OutputDestinations, PageComesFirstOnlyForFaxOrHoldPrinters) {
-    const std::vector<UINT> without{IDD_ABOUT_DOCUMENT}, with{IDD_OUTPUT_OPTIONS_PAGE, IDD_ABOUT_DOCUMENT};
+    const std::vector<UINT> without{IDD_WATERMARK_PAGE, IDD_PROFILES_PAGE, IDD_ABOUT_DOCUMENT};
+    const std::vector<UINT> with{IDD_OUTPUT_OPTIONS_PAGE, IDD_WATERMARK_PAGE, IDD_PROFILES_PAGE, IDD_ABOUT_DOCUMENT};
     struct Case { unsigned features; const char *faxCard; const std::vector<UINT> &pages; } cases[] = {
         {0, "True", without}, {kFaxCard, "False", without}, {kFaxCard, "True", with}, {kPrintAndHold, "", with}};
     for (const Case &c : cases) {

@@ -69,8 +69,12 @@ protected:
         session_.Activate(sheet_.CurrentPage());
     }
     HWND ShowProfilesPage() {
-        sheet_.Activate(1);
-        return sheet_.CurrentPage();
+        for (size_t i = 0; i < sheet_.pages.size(); ++i) {
+            if (sheet_.pages[i].pszTemplate != MAKEINTRESOURCEW(IDD_PROFILES_PAGE)) continue;
+            sheet_.Activate(static_cast<int>(i) + 1);  // after the driver's own page
+            return sheet_.CurrentPage();
+        }
+        return nullptr;
     }
     // Leaves the page for the driver's, where a setting changes, and comes back.
     HWND ChangeSettingElsewhere(FakeDriverTree::Item item, LONG selection) {

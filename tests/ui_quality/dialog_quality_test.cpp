@@ -25,6 +25,19 @@ constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 // Every template the module carries, with the default button its dialog
 // must have (0 for property pages, which use the sheet's buttons).
 const std::map<WORD, int> kTemplates = {
+    {IDD_OUTPUT_OPTIONS_PAGE, 0},
+    {IDD_FAX_COVER_PAGE, IDOK},
+    {IDD_WATERMARK_PAGE, 0},
+    {IDD_WATERMARK_EDITOR, IDOK},
+    {IDD_WATERMARK_POSITION, IDOK},
+    {IDD_WATERMARK_EDIT_SELECT, IDOK},
+    {IDD_WATERMARK_REMOVE, IDCANCEL},
+    {IDD_DYNAMIC_WATERMARKS, IDOK},
+    {IDD_COLOR_PAGE, 0},
+    {IDD_COLOR_CORRECTION, IDOK},
+    {IDD_COLOR_BALANCE, IDOK},
+    {IDD_PROFILES_PAGE, 0},
+    {IDD_PROFILE_NAME, IDOK},
     {IDD_ABOUT_DOCUMENT, 0},
     {IDD_ABOUT_PRINTER, 0},
     {IDD_MANUAL_DUPLEX_PROMPT, IDOK},

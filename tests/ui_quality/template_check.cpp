@@ -186,6 +186,10 @@ bool IsVisibleInTemplate(HWND control) { return (StyleOf(control) & WS_VISIBLE) 
 
 bool IsUpDown(HWND control) { return lstrcmpiW(ClassOf(control).c_str(), UPDOWN_CLASSW) == 0; }
 
+bool IsBuddyPair(HWND upDown, HWND buddy) {
+    return IsUpDown(upDown) && reinterpret_cast<HWND>(SendMessageW(upDown, UDM_GETBUDDY, 0, 0)) == buddy;
+}
+
 // The character a label's "&" makes its mnemonic, upper-cased; 0 for none.
 wchar_t Mnemonic(const std::wstring &text) {
     for (size_t i = 0; i + 1 < text.size(); ++i) {
@@ -251,6 +255,8 @@ void CheckLayout(HWND dialog, WORD id, std::vector<std::string> *findings) {
             RECT ra = RectIn(dialog, a), rb = RectIn(dialog, b), overlap{};
             if (!IntersectRect(&overlap, &ra, &rb)) continue;
             Kind ka = KindOf(a), kb = KindOf(b);
+            // An up-down control lies on its buddy's border by design.
+            if (IsBuddyPair(a, b) || IsBuddyPair(b, a)) continue;
             if (ka == Kind::GroupBox && Contains(ra, rb)) continue;
             if (kb == Kind::GroupBox && Contains(rb, ra)) continue;
             findings->push_back(Describe(id, a) + " overlaps " + ControlName(b));

@@ -193,11 +193,14 @@ struct Usage {
     size_t heap;
 };
 
+BOOL CALLBACK CountWindow(HWND, LPARAM n) {
+    ++*reinterpret_cast<int *>(n);
+    return TRUE;
+}
+
 Usage Measure() {
     int windows = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(), [](HWND, LPARAM n) { return ++*reinterpret_cast<int *>(n), TRUE; },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&windows));
     return {testbed::GdiObjectCount(), GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), windows,
             testbed::ProcessHeapBytes()};
 }
