@@ -54,6 +54,7 @@ TEST_F(WatermarkPageTest, ShowsTheDevmodesChoiceAmongTheStoredWatermarks) {
     for (int id : kDependents) EXPECT_TRUE(Enabled(page_, id)) << id;
     for (int id : kAlwaysOn) EXPECT_TRUE(Enabled(page_, id)) << id;
     EXPECT_FALSE(sheet_->IsChanged());
+    EXPECT_FALSE(testbed::SaveWindowPicture(sheet_->sheet(), L"watermark-page").empty());
 
     MessageBoxCapture boxes(testbed::UiPlugModule());
     EXPECT_TRUE(LeavePage());
@@ -61,7 +62,6 @@ TEST_F(WatermarkPageTest, ShowsTheDevmodesChoiceAmongTheStoredWatermarks) {
     EXPECT_EQ(ctx_->work.watermarkOrder, 3u);
     EXPECT_STREQ(ctx_->work.watermarks[0].name, L"");
     EXPECT_TRUE(SameRecord(ctx_->work.watermarks[1], Stored(L"Draft")));
-    EXPECT_FALSE(testbed::SaveWindowPicture(sheet_->sheet(), L"watermark-page").empty());
 }
 
 TEST_F(WatermarkPageTest, ADevmodeNamingARemovedWatermarkShowsNoWatermarks) {
