@@ -162,7 +162,7 @@ bool PrintSample(const SampleOptions &options, const TextDocument &document, con
                  const std::wstring &jobFile, const Progress &progress, PrintedJob *printed, std::wstring *error) {
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
-    const testbed::PrinterSpec printer;
+    const testbed::PrinterSetup printer;
     testbed::GdiJob job;
     if (!job.Start(error)) return false;
     testbed::HostDevice *device = FindRenderDevice(job);

@@ -135,14 +135,14 @@ bool TimePageOpening(HANDLE printer, int runs, std::vector<double> *times) {
 int main(int argc, char **argv) {
     int runs = argc > 1 ? std::atoi(argv[1]) : 20;
     if (runs < 1) runs = 1;
-    testbed::PrinterSpec spec{L"UIP Bench Printer", L"UIP Bench Driver", {}};
+    testbed::PrinterSetup printerSetup{L"UIP Bench Printer", L"UIP Bench Driver", {}};
     std::wstring error;
-    if (!testbed::EnsurePrinter(spec, &error)) {
+    if (!testbed::EnsurePrinter(printerSetup, &error)) {
         std::printf("no test printer: %ls\n", error.c_str());
         return 1;
     }
     unique_hprinter printer;
-    if (!OpenPrinterW(const_cast<wchar_t *>(spec.printerName.c_str()), printer.put(), nullptr) || !FillProfiles()) {
+    if (!OpenPrinterW(const_cast<wchar_t *>(printerSetup.printerName.c_str()), printer.put(), nullptr) || !FillProfiles()) {
         std::printf("could not set up %d profiles\n", kProfiles);
         return 1;
     }

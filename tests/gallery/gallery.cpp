@@ -199,14 +199,14 @@ int wmain(int argc, wchar_t **argv) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
-    testbed::PrinterSpec spec{L"Gallery Printer", L"Gallery Driver", {}};
+    testbed::PrinterSetup printerSetup{L"Gallery Printer", L"Gallery Driver", {}};
     std::wstring error;
-    if (!testbed::EnsurePrinter(spec, &error)) {
+    if (!testbed::EnsurePrinter(printerSetup, &error)) {
         std::fwprintf(stderr, L"gallery: %ls\n", error.c_str());
         return 1;
     }
     unique_hprinter printer;
-    if (!OpenPrinterW(const_cast<wchar_t *>(spec.printerName.c_str()), printer.put(), nullptr)) return 1;
+    if (!OpenPrinterW(const_cast<wchar_t *>(printerSetup.printerName.c_str()), printer.put(), nullptr)) return 1;
 
     testbed::UiPluginHost host;
     if (!host.Create(&error) || FAILED(host.Publish()) || !host.BuildDevmodes(printer.get())) {

@@ -64,7 +64,7 @@ struct EventRecord {
 };
 
 struct GdiJobOptions {
-    PrinterSpec printer;
+    PrinterSetup printer;
     // False: the same calls on the bare device context, no plug-in loaded.
     bool withPlugins = true;
     // False: keep no event records (a long job whose memory use is measured).

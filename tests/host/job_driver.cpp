@@ -109,7 +109,7 @@ void JobDriver::EmitPageSetup() {
     Emit("0 0 startnup\n");
 }
 
-bool JobDriver::StartDoc(const JobSpec &setup, std::wstring *error) {
+bool JobDriver::StartDoc(const JobSetup &setup, std::wstring *error) {
     setup_ = setup;
     jobFile_ = setup.jobFile.empty() ? FreshJobFile() : setup.jobFile;
     // The helper reports the driver's own N-up setting.
@@ -179,7 +179,7 @@ bool JobDriver::EndDoc(std::wstring *error) {
     return true;
 }
 
-bool JobDriver::Run(const JobSpec &setup, int pages, std::wstring *error) {
+bool JobDriver::Run(const JobSetup &setup, int pages, std::wstring *error) {
     if (!StartDoc(setup, error)) return false;
     for (int i = 0; i < pages; ++i) Page();
     return EndDoc(error);

@@ -24,7 +24,7 @@
 
 namespace testbed {
 
-struct JobSpec {
+struct JobSetup {
     std::wstring documentName = L"Test document";
     DWORD jobId = 1;
     // The driver's own N-up setting ("%PagePerSheet"): 1, 2, 4, 6, 9 or 16.
@@ -50,7 +50,7 @@ public:
 
     // GDI's StartDoc: the spooler job, DrvStartDoc through the plug-in's hook,
     // then the stream up to the end of the document setup.
-    bool StartDoc(const JobSpec &setup, std::wstring *error);
+    bool StartDoc(const JobSetup &setup, std::wstring *error);
     // The page's opening up to its content, which shows the page number and
     // a mark near the lower left corner of the page.
     void StartPage();
@@ -65,7 +65,7 @@ public:
     // Trailer, end of file, the last flush and the end of the spooler job.
     bool EndDoc(std::wstring *error);
     // StartDoc, `pages` pages and EndDoc.
-    bool Run(const JobSpec &setup, int pages, std::wstring *error);
+    bool Run(const JobSetup &setup, int pages, std::wstring *error);
 
     // Every byte the driver produced, in order (what it handed to WritePrinter).
     const std::string &stream() const { return stream_; }
@@ -97,7 +97,7 @@ private:
 
     RenderHost &host_;
     HostDevice &device_;
-    JobSpec setup_;
+    JobSetup setup_;
     std::wstring jobFile_;
     std::string stream_;
     size_t flushed_ = 0;

@@ -72,7 +72,7 @@ struct DriverCall {
 };
 
 struct RenderHostOptions {
-    PrinterSpec printer;
+    PrinterSetup printer;
     // Whether the driver's function table offers these entry points.
     bool driverHasStartDoc = true;
     bool driverHasEscape = true;

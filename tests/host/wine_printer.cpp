@@ -55,13 +55,13 @@ bool DriverInstalled(const std::wstring &driverName) {
 
 }  // namespace
 
-static bool EnsurePrinterLocked(const PrinterSpec &want, const std::wstring &dataFile, std::wstring *error);
+static bool EnsurePrinterLocked(const PrinterSetup &want, const std::wstring &dataFile, std::wstring *error);
 
 std::wstring DataPath(const wchar_t *file) { return ModuleDir() + L"\\data\\" + file; }
 
-bool EnsurePrinter(const PrinterSpec &want, std::wstring *error) { return EnsurePrinter(want, L"", error); }
+bool EnsurePrinter(const PrinterSetup &want, std::wstring *error) { return EnsurePrinter(want, L"", error); }
 
-bool EnsurePrinter(const PrinterSpec &want, const std::wstring &dataFile, std::wstring *error) {
+bool EnsurePrinter(const PrinterSetup &want, const std::wstring &dataFile, std::wstring *error) {
     // Test programs run in parallel against one prefix; the first one to get
     // here installs, the others wait and then find everything in place.
     HANDLE lock = CreateMutexW(nullptr, FALSE, L"pstests-printer-install");
@@ -74,7 +74,7 @@ bool EnsurePrinter(const PrinterSpec &want, const std::wstring &dataFile, std::w
     return ok;
 }
 
-static bool EnsurePrinterLocked(const PrinterSpec &want, const std::wstring &dataFile, std::wstring *error) {
+static bool EnsurePrinterLocked(const PrinterSetup &want, const std::wstring &dataFile, std::wstring *error) {
     std::wstring driverDir = DriverDir();
     if (driverDir.empty()) {
         *error = L"no printer driver directory";
@@ -142,7 +142,7 @@ static bool EnsurePrinterLocked(const PrinterSpec &want, const std::wstring &dat
     return true;
 }
 
-HDC CreatePrinterDc(const PrinterSpec &want, const DEVMODEW *devmode) {
+HDC CreatePrinterDc(const PrinterSetup &want, const DEVMODEW *devmode) {
     std::wstring error;
     if (!EnsurePrinter(want, &error)) return nullptr;
     return CreateDCW(nullptr, want.printerName.c_str(), nullptr, devmode);

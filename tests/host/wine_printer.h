@@ -11,7 +11,7 @@
 
 namespace testbed {
 
-struct PrinterSpec {
+struct PrinterSetup {
     std::wstring printerName = L"PS Test Printer";
     std::wstring driverName = L"PS Test Driver";
     // Extra dependent files, created in the driver directory if missing (a
@@ -24,15 +24,15 @@ std::wstring DataPath(const wchar_t *file);
 
 // Installs the driver and printer once per prefix; later calls only check
 // that they are there. Returns false with a reason in *error.
-bool EnsurePrinter(const PrinterSpec &want, std::wstring *error);
-inline bool EnsurePrinter(std::wstring *error) { return EnsurePrinter(PrinterSpec{}, error); }
+bool EnsurePrinter(const PrinterSetup &want, std::wstring *error);
+inline bool EnsurePrinter(std::wstring *error) { return EnsurePrinter(PrinterSetup{}, error); }
 // The same with another printer description than the test printer's: a full
 // path, copied into the driver directory under its own file name (replacing
 // an older copy there).
-bool EnsurePrinter(const PrinterSpec &want, const std::wstring &dataFile, std::wstring *error);
+bool EnsurePrinter(const PrinterSetup &want, const std::wstring &dataFile, std::wstring *error);
 
 // A printer device context on the test printer, or null.
-HDC CreatePrinterDc(const PrinterSpec &want = PrinterSpec{}, const DEVMODEW *devmode = nullptr);
+HDC CreatePrinterDc(const PrinterSetup &want = PrinterSetup{}, const DEVMODEW *devmode = nullptr);
 
 // A fresh scratch folder for one test's files (under the prefix's temp folder).
 std::wstring ScratchDir(const wchar_t *name);

@@ -19,7 +19,7 @@ using namespace pkgtest;
 
 namespace {
 
-const testbed::PrinterSpec kSpec{L"PKG About Printer", L"PKG About Driver", {}};
+const testbed::PrinterSetup kAboutPrinter{L"PKG About Printer", L"PKG About Driver", {}};
 
 std::wstring CellText(HWND list, int row, int column) {
     wchar_t text[260] = L"";
@@ -34,22 +34,22 @@ unique_hprinter InstallAsThePackageDoes() {
     Inf inf(BuildPackage());
     std::wstring install = inf.InstallSection(BuildArch());
     std::wstring dataFile = inf.Text(install, L"DataFile");
-    testbed::PrinterSpec spec = kSpec;
+    testbed::PrinterSetup printerSetup = kAboutPrinter;
     for (const std::wstring &file : inf.CopiedFiles(install)) {
         if (file == dataFile) continue;
         std::wstring target = uitest::DriverDirectory() + L"\\" + file;
         EXPECT_TRUE(CopyFileW(inf.SourcePath(BuildPackage(), BuildArch(), file).c_str(), target.c_str(), FALSE));
-        spec.dependentFiles.push_back(file);
+        printerSetup.dependentFiles.push_back(file);
     }
     unique_hprinter old;
     PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (OpenPrinterW(const_cast<wchar_t *>(spec.printerName.c_str()), old.put(), &all)) DeletePrinter(old.get());
+    if (OpenPrinterW(const_cast<wchar_t *>(printerSetup.printerName.c_str()), old.put(), &all)) DeletePrinter(old.get());
     old.reset();
-    DeletePrinterDriverW(nullptr, nullptr, const_cast<wchar_t *>(spec.driverName.c_str()));
+    DeletePrinterDriverW(nullptr, nullptr, const_cast<wchar_t *>(printerSetup.driverName.c_str()));
     std::wstring error;
-    EXPECT_TRUE(testbed::EnsurePrinter(spec, BuildPackage() + L"\\" + dataFile, &error)) << Narrow(error);
+    EXPECT_TRUE(testbed::EnsurePrinter(printerSetup, BuildPackage() + L"\\" + dataFile, &error)) << Narrow(error);
     unique_hprinter printer;
-    OpenPrinterW(const_cast<wchar_t *>(spec.printerName.c_str()), printer.put(), nullptr);
+    OpenPrinterW(const_cast<wchar_t *>(printerSetup.printerName.c_str()), printer.put(), nullptr);
     return printer;
 }
 

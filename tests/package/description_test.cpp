@@ -38,16 +38,16 @@ TEST(PackageDescription, IsTheTestPrintersWithTheFeaturesThePlugInsLookFor) {
 }
 
 TEST(PackageDescription, IsReadByWinesPostScriptDriver) {
-    const testbed::PrinterSpec spec{L"PKG Description Printer", L"PKG Description Driver", {}};
+    const testbed::PrinterSetup printerSetup{L"PKG Description Printer", L"PKG Description Driver", {}};
     std::wstring error;
-    ASSERT_TRUE(testbed::EnsurePrinter(spec, Description(), &error)) << Narrow(error);
-    HDC dc = CreateDCW(nullptr, spec.printerName.c_str(), nullptr, nullptr);
+    ASSERT_TRUE(testbed::EnsurePrinter(printerSetup, Description(), &error)) << Narrow(error);
+    HDC dc = CreateDCW(nullptr, printerSetup.printerName.c_str(), nullptr, nullptr);
     ASSERT_NE(dc, nullptr);
     EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 300);
     DeleteDC(dc);
     // The page sizes' names are the description's own.
     wchar_t names[8][64] = {};
-    ASSERT_EQ(DeviceCapabilitiesW(spec.printerName.c_str(), L"FILE:", DC_PAPERNAMES, names[0], nullptr), 2);
+    ASSERT_EQ(DeviceCapabilitiesW(printerSetup.printerName.c_str(), L"FILE:", DC_PAPERNAMES, names[0], nullptr), 2);
     EXPECT_STREQ(names[0], L"US Letter");
     EXPECT_STREQ(names[1], L"A4");
 }

@@ -23,7 +23,7 @@ protected:
     }
 
     // Runs a job of `pages` pages and prints its job file.
-    void Print(const JobSpec &setup, int pages, std::vector<Picture> *out) {
+    void Print(const JobSetup &setup, int pages, std::vector<Picture> *out) {
         std::wstring error;
         ASSERT_TRUE(job().Run(setup, pages, &error)) << Narrow(error);
         ASSERT_TRUE(RenderPostScript(job().jobFile(), kDpi, out, &error)) << Narrow(error);
@@ -63,7 +63,7 @@ size_t Count(const std::string &text, const std::string &what) {
 
 TEST_F(WholeJob, PlainJobPrintsEveryPageAndReachesTheSpoolerUnchanged) {
     std::vector<Picture> pages;
-    ASSERT_NO_FATAL_FAILURE(Print(JobSpec{}, 3, &pages));
+    ASSERT_NO_FATAL_FAILURE(Print(JobSetup{}, 3, &pages));
     ASSERT_EQ(pages.size(), 3u);
     for (const Picture &p : pages) EXPECT_TRUE(InkAround(p, 72, 72));
 
@@ -98,7 +98,7 @@ TEST_F(WholeJob, ConfidentialJobPrints) {
     SetWide(dm().holdPin, 5, L"2468");
     dm().color.correction = 2;
     std::vector<Picture> pages;
-    ASSERT_NO_FATAL_FAILURE(Print(JobSpec{}, 2, &pages));
+    ASSERT_NO_FATAL_FAILURE(Print(JobSetup{}, 2, &pages));
     EXPECT_EQ(pages.size(), 2u);
     EXPECT_NE(job().stream().find("@PJL SET HOLDKEY = \"2468\"\n"), std::string::npos);
 }
@@ -106,7 +106,7 @@ TEST_F(WholeJob, ConfidentialJobPrints) {
 TEST_F(WholeJob, RotatedPagesTurnTheirMarkToTheOppositeCorner) {
     dm().rotate180 = 1;
     std::vector<Picture> pages;
-    ASSERT_NO_FATAL_FAILURE(Print(JobSpec{}, 2, &pages));
+    ASSERT_NO_FATAL_FAILURE(Print(JobSetup{}, 2, &pages));
     ASSERT_EQ(pages.size(), 2u);
     for (const Picture &p : pages) {
         EXPECT_FALSE(InkAround(p, 72, 72));
@@ -119,7 +119,7 @@ TEST_F(WholeJob, FaxWithCoverPagePrintsTheCoverPageByItself) {
     dm().fax.sendCoverPage = 1;
     SetWide(dm().fax.recipientFaxNumber, 128, L"030 1234");
     std::wstring error;
-    ASSERT_TRUE(job().StartDoc(JobSpec{}, &error)) << Narrow(error);
+    ASSERT_TRUE(job().StartDoc(JobSetup{}, &error)) << Narrow(error);
     job().Page();
     job().Page();
     // The document's end: the cover page is drawn in cover-page mode.
@@ -139,7 +139,7 @@ TEST_F(WholeJob, ManualDuplexNupJobsPrint) {
         EnableManualDuplex(perSheet);
         state().psPageCount = 0;
         JobDriver nup(host, host.device());
-        JobSpec setup;
+        JobSetup setup;
         setup.pagesPerSheet = perSheet;
         std::wstring error;
         ASSERT_TRUE(nup.Run(setup, 2 * perSheet + 1, &error)) << Narrow(error);
@@ -157,7 +157,7 @@ TEST_F(WholeJob, CoverPageOnTheFirstSlotOfASheetUnderManualDuplexNupPrints) {
     EnableManualDuplex(2);
     dm().outputDestination = DEST_FAX;
     dm().fax.sendCoverPage = 1;
-    JobSpec setup;
+    JobSetup setup;
     setup.pagesPerSheet = 2;
     std::wstring error;
     ASSERT_TRUE(job().StartDoc(setup, &error)) << Narrow(error);
@@ -175,7 +175,7 @@ TEST_F(WholeJob, FileDestinationTakesTheWholeJobAndTheSpoolerNothing) {
     dm().outputDestination = DEST_FILE;
     SetWide(dm().outputFilePath, 512, file);
     std::wstring error;
-    ASSERT_TRUE(job().Run(JobSpec{}, 2, &error)) << Narrow(error);
+    ASSERT_TRUE(job().Run(JobSetup{}, 2, &error)) << Narrow(error);
     EXPECT_EQ(ReadFileBytes(file), job().stream());
     EXPECT_EQ(ReadFileBytes(job().jobFile()), "");
     std::vector<Picture> pages;

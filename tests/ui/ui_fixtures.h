@@ -17,16 +17,16 @@ namespace uitest {
 inline std::string Narrow(const std::wstring &w) { return std::string(w.begin(), w.end()); }
 
 // Two printers on one driver and a third on another driver.
-inline testbed::PrinterSpec StorePrinterA() { return {L"UIF Store Printer A", L"UIF Store Driver 1", {}}; }
-inline testbed::PrinterSpec StorePrinterB() { return {L"UIF Store Printer B", L"UIF Store Driver 1", {}}; }
-inline testbed::PrinterSpec StorePrinterC() { return {L"UIF Store Printer C", L"UIF Store Driver 2", {}}; }
+inline testbed::PrinterSetup StorePrinterA() { return {L"UIF Store Printer A", L"UIF Store Driver 1", {}}; }
+inline testbed::PrinterSetup StorePrinterB() { return {L"UIF Store Printer B", L"UIF Store Driver 1", {}}; }
+inline testbed::PrinterSetup StorePrinterC() { return {L"UIF Store Printer C", L"UIF Store Driver 2", {}}; }
 
 // A printer whose driver lists a help file, a file without a version
 // resource and a file with one.
 constexpr wchar_t kVersionedCopy[] = L"uifversioned.dll";
 constexpr wchar_t kUnversionedFile[] = L"uifnoversion.dat";
 constexpr wchar_t kHelpFile[] = L"uifguide.chm";
-inline testbed::PrinterSpec FramePrinter() {
+inline testbed::PrinterSetup FramePrinter() {
     return {L"UIF Frame Printer", L"UIF Frame Driver", {kUnversionedFile, kHelpFile, kVersionedCopy}};
 }
 
@@ -39,7 +39,7 @@ inline std::wstring DriverDirectory() {
 }
 
 // Installs the printer (once per prefix) and opens it.
-inline unique_hprinter OpenTestPrinter(const testbed::PrinterSpec &wanted) {
+inline unique_hprinter OpenTestPrinter(const testbed::PrinterSetup &wanted) {
     std::wstring error;
     EXPECT_TRUE(testbed::EnsurePrinter(wanted, &error)) << Narrow(error);
     unique_hprinter printer;

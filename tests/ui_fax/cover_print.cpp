@@ -69,7 +69,7 @@ DEVMODEW JobDevmode(short orientation) {
 OpenTestPrinter::OpenTestPrinter() {
     std::wstring error;
     if (!testbed::EnsurePrinter(&error)) return;
-    const testbed::PrinterSpec printer;
+    const testbed::PrinterSetup printer;
     OpenPrinterW(const_cast<wchar_t *>(printer.printerName.c_str()), &handle, nullptr);
 }
 
@@ -78,7 +78,7 @@ OpenTestPrinter::~OpenTestPrinter() {
 }
 
 std::wstring PrintDocument(const wchar_t *name, const std::function<void(HDC)> &body, const DEVMODEW *dcDevmode) {
-    HDC dc = testbed::CreatePrinterDc(testbed::PrinterSpec{}, dcDevmode);
+    HDC dc = testbed::CreatePrinterDc(testbed::PrinterSetup{}, dcDevmode);
     if (!dc) return L"";
     std::wstring out = testbed::ScratchDir(name) + L"\\job.ps";
     DeleteFileW(out.c_str());

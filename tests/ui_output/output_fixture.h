@@ -21,7 +21,7 @@
 
 namespace outputtest {
 
-inline testbed::PrinterSpec OutputPrinter() { return {L"UIO Output Printer", L"UIO Output Driver", {}}; }
+inline testbed::PrinterSetup OutputPrinter() { return {L"UIO Output Printer", L"UIO Output Driver", {}}; }
 inline std::wstring DriverKey() { return uitest::DriverKey(L"UIO Output Driver"); }
 
 enum Feature : unsigned { kFaxCard = 1, kPrintAndHold = 2, kKeepPrevious = 4, kEverything = 7 };

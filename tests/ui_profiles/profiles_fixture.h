@@ -21,7 +21,7 @@ namespace profiletest {
 
 using testbed::FakeDriverTree;
 
-inline testbed::PrinterSpec ProfilesPrinter() { return {L"UIP Profiles Printer", L"UIP Profiles Driver", {}}; }
+inline testbed::PrinterSetup ProfilesPrinter() { return {L"UIP Profiles Printer", L"UIP Profiles Driver", {}}; }
 inline std::wstring ProfilesKey() { return uitest::DriverKey(L"UIP Profiles Driver") + L"\\Profiles"; }
 inline std::wstring ProfileKey(const std::wstring &name) { return ProfilesKey() + L"\\" + name; }
 

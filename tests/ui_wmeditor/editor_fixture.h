@@ -25,7 +25,7 @@ namespace wmeditor {
 
 inline std::string Narrow(const std::wstring &w) { return std::string(w.begin(), w.end()); }
 
-inline testbed::PrinterSpec EditorPrinter() { return {L"UIWE Editor Printer", L"UIWE Editor Driver", {}}; }
+inline testbed::PrinterSetup EditorPrinter() { return {L"UIWE Editor Printer", L"UIWE Editor Driver", {}}; }
 
 inline WatermarkRecord MakeRecord(const wchar_t *name, const wchar_t *text) {
     WatermarkRecord wm;
