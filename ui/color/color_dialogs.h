@@ -15,12 +15,15 @@ INT_PTR CALLBACK CorrectionDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 // Template IDD_COLOR_BALANCE: the manual balance of the four toners.
 INT_PTR CALLBACK BalanceDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Whether a dialog on `ctx` may fill itself (it needs the driver's record).
-bool ColorDialogCanFill(const PageContext *ctx);
-
-// OK and Cancel of either dialog: OK stores the dialog into colorWork with
-// `store` and ends it with IDOK, when the context has what storing needs;
-// otherwise, and for Cancel, the dialog ends with IDCANCEL and stores nothing.
-// Other buttons do nothing.
+// What distinguishes the two dialogs: how each shows colorWork and how each
+// takes it back. Everything else about them is alike.
+using ColorDialogFill = void (*)(HWND dialog, const ColorSettings &colorWork);
 using ColorDialogStore = void (*)(HWND dialog, ColorSettings *colorWork);
-void HandleColorDialogButton(HWND dialog, int id, ColorDialogStore store);
+
+// The message handling both dialog procedures share: WM_INITDIALOG keeps the
+// context and fills the dialog when the context has the driver's record; OK
+// stores with `store` and ends with IDOK when the context has what storing
+// needs; otherwise, and for Cancel, the dialog ends with IDCANCEL and stores
+// nothing, so it can always be closed.
+INT_PTR HandleColorDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, ColorDialogFill fill,
+                                 ColorDialogStore store);

@@ -8,6 +8,7 @@
 #include "ui/color/color_lists.h"
 #include "ui/module.h"
 #include "ui/page_context.h"
+#include "ui/page_controls.h"
 #include "ui/page_help.h"
 
 namespace {
@@ -27,11 +28,6 @@ void ApplyCorrectionRule(HWND page, uint32_t correction) {
 
 void ApplyBalanceRule(HWND page, uint32_t balanceEnabled) {
     EnableWindow(GetDlgItem(page, IDC_COLOR_CONFIGURE_BALANCE), balanceEnabled == kBalanceManual);
-}
-
-void DisableAllControls(HWND page) {
-    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        EnableWindow(child, FALSE);
 }
 
 void OnInitDialog(HWND page, const PROPSHEETPAGEW *description) {

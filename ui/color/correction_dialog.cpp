@@ -32,18 +32,5 @@ void Store(HWND dialog, ColorSettings *work) {
 }  // namespace
 
 INT_PTR CALLBACK CorrectionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        auto *ctx = reinterpret_cast<PageContext *>(lParam);
-        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-        if (ColorDialogCanFill(ctx)) Fill(dialog, ctx->colorWork);
-        return TRUE;
-    }
-    case WM_COMMAND:
-        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-        HandleColorDialogButton(dialog, LOWORD(wParam), Store);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return HandleColorDialogMessage(dialog, message, wParam, lParam, Fill, Store);
 }
