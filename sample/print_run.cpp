@@ -46,21 +46,6 @@ void SetCopies(HDC dc, DEVMODEW *devmode, int copies) {
     ResetDCW(dc, devmode);
 }
 
-// The job's renderer device as the driver holds it, which the test host's job
-// keeps to itself. The renderer hands the device's DEVOBJ to the driver's
-// helper with every query, and a host DEVOBJ leads to its device (see
-// render_host.h). Asking whether manual duplex is available, as any program
-// holding the device context may, makes the renderer query the helper.
-testbed::HostDevice *FindRenderDevice(testbed::GdiJob &job) {
-    DeviceState *state = job.state();
-    if (!state || !state->coreHelper) return nullptr;
-    auto *core = static_cast<testbed::FakeCorePs *>(state->coreHelper);
-    core->lastDevobj = nullptr;
-    job.Escape(static_cast<int>(ESC_HAS_MANUAL_DUPLEX), 0, nullptr, 0, nullptr);
-    if (!core->lastDevobj) return nullptr;
-    return reinterpret_cast<const testbed::DeviceLink *>(core->lastDevobj)->owner;
-}
-
 // The page size in points, for the driver's N-up layout.
 SheetLayout LayoutOf(HDC dc, int pagesPerSheet) {
     SheetLayout layout;
@@ -165,7 +150,7 @@ bool PrintSample(const SampleOptions &options, const TextDocument &document, con
     const testbed::PrinterSetup printer;
     testbed::GdiJob job;
     if (!job.Start(error)) return false;
-    testbed::HostDevice *device = FindRenderDevice(job);
+    testbed::HostDevice *device = job.renderDevice();
     if (!device || !device->host) {
         *error = L"the renderer's device was not found behind the device context";
         return false;

@@ -1,5 +1,8 @@
 #include "tests/host/gdi_events.h"
 
+#include "platform/escape_codes.h"
+#include "tests/host/fake_core_ps.h"
+
 #include <winddiui.h>
 
 #include <algorithm>
@@ -252,6 +255,16 @@ void GdiJob::SawText(HDC dc, const wchar_t *text, size_t length) {
 PrivateDevmode *GdiJob::settings() { return escapes_ ? escapes_->settings() : nullptr; }
 DEVMODEW *GdiJob::publicDevmode() { return escapes_ ? escapes_->publicDevmode() : nullptr; }
 DeviceState *GdiJob::state() { return escapes_ ? escapes_->state() : nullptr; }
+
+HostDevice *GdiJob::renderDevice() {
+    DeviceState *current = state();
+    if (!current || !current->coreHelper) return nullptr;
+    auto *core = static_cast<FakeCorePs *>(current->coreHelper);
+    core->lastDevobj = nullptr;
+    Escape(static_cast<int>(ESC_HAS_MANUAL_DUPLEX), 0, nullptr, 0, nullptr);
+    if (!core->lastDevobj) return nullptr;
+    return reinterpret_cast<const DeviceLink *>(core->lastDevobj)->owner;
+}
 
 int GdiJob::StartDocument(const wchar_t *docName, const std::wstring &outputPath) {
     DOCINFOW info{sizeof(info), docName, outputPath.c_str(), nullptr, 0};

@@ -87,6 +87,12 @@ public:
     PrivateDevmode *settings();
     DEVMODEW *publicDevmode();
     DeviceState *state();
+    // The renderer's device behind the device context, as the driver holds
+    // it, or null. The renderer hands the device's DEVOBJ to the driver's
+    // helper with every query, and a host DEVOBJ leads to its device; asking
+    // whether manual duplex is available, as any program holding the device
+    // context may, makes the renderer query.
+    HostDevice *renderDevice();
     HDC dc() const { return dc_.get(); }
     IPrintOemUI2 *uiPlugin() const { return ui_ ? ui_->plugin : nullptr; }
     HANDLE printer() const { return printer_.get(); }

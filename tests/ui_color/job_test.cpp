@@ -13,18 +13,6 @@ using namespace colortest;
 
 namespace {
 
-// The renderer's device behind the job's device context: a query of the
-// renderer names its DEVOBJ to the helper, and in the host a DEVOBJ leads to
-// its device. Asking whether manual duplex is available makes it query.
-testbed::HostDevice *RenderDevice(testbed::GdiJob &job) {
-    DeviceState *state = job.state();
-    if (!state || !state->coreHelper) return nullptr;
-    auto *core = static_cast<testbed::FakeCorePs *>(state->coreHelper);
-    core->lastDevobj = nullptr;
-    job.Escape(static_cast<int>(ESC_HAS_MANUAL_DUPLEX), 0, nullptr, 0, nullptr);
-    return core->lastDevobj ? reinterpret_cast<const testbed::DeviceLink *>(core->lastDevobj)->owner : nullptr;
-}
-
 // What the renderer writes into the job where the driver reaches `index`.
 std::string Injected(testbed::HostDevice &device, DWORD index) {
     const size_t before = device.host->core().Spooled().size();
@@ -59,7 +47,7 @@ TEST_F(ColorSheet, JobCarriesTheColourSettingsAppliedOnThePage) {
     std::wstring error;
     ASSERT_TRUE(job.Start(&error)) << uitest::Narrow(error);
     std::memcpy(job.settings(), host_.privateDevmode, sizeof(PrivateDevmode));
-    testbed::HostDevice *device = RenderDevice(job);
+    testbed::HostDevice *device = job.renderDevice();
     ASSERT_NE(device, nullptr);
     ASSERT_GT(job.StartDocument(L"Colour job", testbed::ScratchDir(L"uicolor-job") + L"\\job.ps"), 0);
     // Inside StartDoc the driver reaches the stream's first two points.

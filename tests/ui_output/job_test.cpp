@@ -15,18 +15,6 @@ using namespace outputtest;
 
 namespace {
 
-// The renderer's device behind the job's device context: the renderer hands
-// its DEVOBJ to the driver's helper with every query, and a host DEVOBJ leads
-// to its device.
-testbed::HostDevice *RenderDevice(testbed::GdiJob &job) {
-    DeviceState *state = job.state();
-    if (!state || !state->coreHelper) return nullptr;
-    auto *core = static_cast<testbed::FakeCorePs *>(state->coreHelper);
-    core->lastDevobj = nullptr;
-    job.Escape(static_cast<int>(ESC_HAS_MANUAL_DUPLEX), 0, nullptr, 0, nullptr);
-    return core->lastDevobj ? reinterpret_cast<const testbed::DeviceLink *>(core->lastDevobj)->owner : nullptr;
-}
-
 class OutputJob : public OutputPageTest {};
 
 TEST_F(OutputJob, ConfidentialJobSetOnThePageCarriesItsHoldLines) {
@@ -41,7 +29,7 @@ TEST_F(OutputJob, ConfidentialJobSetOnThePageCarriesItsHoldLines) {
     testbed::GdiJob job(options);
     std::wstring error;
     ASSERT_TRUE(job.Start(&error)) << uitest::Narrow(error);
-    testbed::HostDevice *device = RenderDevice(job);
+    testbed::HostDevice *device = job.renderDevice();
     ASSERT_NE(device, nullptr);
     device->host->core().SetFeature("HasKeepPreviousPHJobs", {"True", "False"}, "True");
     std::memcpy(job.settings(), &Job(), sizeof(PrivateDevmode));  // the devmode the sheet applied to
