@@ -16,6 +16,7 @@
 #include "ui/output/hold_rules.h"
 #include "ui/output/output_store.h"
 #include "ui/page_context.h"
+#include "ui/page_controls.h"
 #include "ui/page_help.h"
 
 namespace {
@@ -239,11 +240,6 @@ void ShowHoldControls(HWND page, const PageContext *ctx, const PrinterFeatures &
         SetDlgItemTextW(page, IDC_OUT_PIN, L"");
     Limit(page, IDC_OUT_USER, kUserNameLimit);
     ShowUserName(page, ctx);
-}
-
-void DisableAllControls(HWND page) {
-    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        EnableWindow(child, FALSE);
 }
 
 // Shows the job as `work` and the stored values have it. The first time the

@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "ui/module.h"
 #include "ui/page_context.h"
+#include "ui/page_controls.h"
 #include "ui/page_help.h"
 #include "ui/profiles/item_values.h"
 #include "ui/profiles/name_dialog.h"
@@ -186,11 +187,6 @@ void OnLoadFactoryDefaults(HWND page, PageContext *ctx) {
     MarkSheetChanged(page);
 }
 
-BOOL CALLBACK DisableChild(HWND child, LPARAM) {
-    EnableWindow(child, FALSE);
-    return TRUE;
-}
-
 void OnInitDialog(HWND page, const PROPSHEETPAGEW *description) {
     auto *ctx = description ? reinterpret_cast<PageContext *>(description->lParam) : nullptr;
     if (!ctx) return;
@@ -207,7 +203,7 @@ void OnInitDialog(HWND page, const PROPSHEETPAGEW *description) {
     wchar_t selected[kProfileNameChars];
     if (EntryText(list, SendMessageW(list, LB_GETCURSEL, 0, 0), selected)) SetCurrentProfile(page, selected);
     ApplyEnableRules(page);
-    if (ctx->readOnly == 1) EnumChildWindows(page, DisableChild, 0);
+    if (ctx->readOnly == 1) DisableAllControls(page);
 }
 
 void OnSetActive(HWND page, PageContext *ctx) {

@@ -8,6 +8,7 @@
 #include "settings/private_devmode.h"
 #include "ui/module.h"
 #include "ui/page_context.h"
+#include "ui/page_controls.h"
 #include "ui/profiles/item_values.h"
 #include "ui/profiles/profile_fields.h"
 #include "ui/registry_keys.h"
@@ -219,16 +220,8 @@ bool FindProfileKey(HANDLE printer, const wchar_t *name) {
     }
 }
 
-int ListTextWidth(HWND list, size_t chars) {
-    HDC dc = GetDC(list);
-    if (!dc) return 0;
-    auto release = scope_exit([&] { ReleaseDC(list, dc); });
-    // The list's own font, which is what its entries are drawn in.
-    select_object_guard font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics{};
-    if (!GetTextMetricsW(dc, &metrics)) return 0;
-    return static_cast<int>(chars) * metrics.tmMaxCharWidth;
-}
+// Measured in the list's own font, which is what its entries are drawn in.
+int ListTextWidth(HWND list, size_t chars) { return static_cast<int>(chars) * MaxCharWidthOf(list); }
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include "resources/resource.h"
 #include "ui/module.h"
+#include "ui/page_controls.h"
 #include "ui/registry_keys.h"
 
 namespace {
@@ -46,14 +47,9 @@ bool WriteRecord(HKEY watermarks, const WatermarkRecord &record) {
 }
 
 void SetListExtent(HWND listBox, size_t longestName) {
-    HDC dc = GetDC(listBox);
-    if (!dc) return;
-    auto release = scope_exit([&] { ReleaseDC(listBox, dc); });
-    auto font = reinterpret_cast<HFONT>(SendMessageW(listBox, WM_GETFONT, 0, 0));
-    select_object_guard selected(dc, font);
-    TEXTMETRICW metrics{};
-    if (!GetTextMetricsW(dc, &metrics)) return;
-    SendMessageW(listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(metrics.tmMaxCharWidth * longestName), 0);
+    const int charWidth = MaxCharWidthOf(listBox);
+    if (charWidth <= 0) return;
+    SendMessageW(listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(charWidth * longestName), 0);
 }
 
 DWORD ValueCount(HKEY key) {

@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "settings/private_devmode.h"
 #include "ui/module.h"
+#include "ui/page_controls.h"
 #include "ui/page_help.h"
 #include "ui/watermark/editor.h"
 #include "ui/watermark/select_dialogs.h"
@@ -51,11 +52,6 @@ bool IsIndependent(int id) {
 void EnableDependents(HWND page, bool enable) {
     for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         if (!IsIndependent(GetDlgCtrlID(child))) EnableWindow(child, enable);
-}
-
-void EnableAllChildren(HWND page, bool enable) {
-    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        EnableWindow(child, enable);
 }
 
 // With all pages alike there is no second choice to make.
@@ -187,7 +183,7 @@ void ShowStoredChoice(HWND page, PageContext *ctx, bool atInit) {
     }
     CheckDlgButton(page, IDC_WMPAGE_OVER, work.watermarkOverPage ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(page, IDC_WMPAGE_UNDER, work.watermarkOverPage ? BST_UNCHECKED : BST_CHECKED);
-    if (ctx->readOnly) EnableAllChildren(page, false);
+    if (ctx->readOnly) DisableAllControls(page);
 }
 
 // One list's choice into `record` (already at its defaults). False only when
@@ -280,13 +276,9 @@ void OnOrderChosen(HWND page, PageContext *ctx, uint32_t order) {
 // Widens both lists' scrolling range for a name that is longer than any so far.
 void WidenListsFor(HWND page, const wchar_t *name) {
     HWND first = FirstList(page);
-    HDC dc = GetDC(first);
-    if (!dc) return;
-    auto release = scope_exit([&] { ReleaseDC(first, dc); });
-    select_object_guard font(dc, reinterpret_cast<HFONT>(SendMessageW(first, WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics{};
-    if (!GetTextMetricsW(dc, &metrics)) return;
-    LRESULT wanted = static_cast<LRESULT>(metrics.tmMaxCharWidth) * static_cast<LRESULT>(wcsnlen(name, kNameChars));
+    const int charWidth = MaxCharWidthOf(first);
+    if (charWidth <= 0) return;
+    LRESULT wanted = static_cast<LRESULT>(charWidth) * static_cast<LRESULT>(wcsnlen(name, kNameChars));
     if (SendMessageW(first, LB_GETHORIZONTALEXTENT, 0, 0) >= wanted) return;
     SendMessageW(first, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(wanted), 0);
     SendMessageW(SecondList(page), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(wanted), 0);
