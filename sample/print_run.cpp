@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "platform/escape_codes.h"
 #include "platform/raii.h"
 #include "sample/injection_recorder.h"
 #include "sample/job_settings.h"

@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "platform/escape_codes.h"
 #include "tests/host/gdi_events.h"
 #include "tests/ui_color/color_fixture.h"
 

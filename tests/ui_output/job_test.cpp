@@ -7,8 +7,6 @@
 
 #include <cstring>
 
-#include "platform/escape_codes.h"
-#include "tests/host/fake_core_ps.h"
 #include "tests/host/gdi_events.h"
 
 using namespace outputtest;
