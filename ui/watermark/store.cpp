@@ -46,6 +46,61 @@ bool WriteRecord(HKEY watermarks, const WatermarkRecord &record) {
                           kRecordBytes) == ERROR_SUCCESS;
 }
 
+// Whether a value of that name exists, whatever its type or size: every
+// value under "Watermarks" counts in NumberOfWaterMarks. Unknown when the
+// registry would not say.
+enum class Presence { Absent, Present, Unknown };
+
+Presence PresenceOf(HKEY key, const wchar_t *name) {
+    LONG status = RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS) return Presence::Present;
+    return status == ERROR_FILE_NOT_FOUND ? Presence::Absent : Presence::Unknown;
+}
+
+// Value names compare as the registry compares them.
+bool SameValueName(const wchar_t *a, const wchar_t *b) {
+    return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+// The count a save or delete starts from: 0 when none is stored yet, false
+// when it cannot be read, since a count built on a guess would stay wrong.
+bool ReadCountForUpdate(HANDLE printer, DWORD *count) {
+    *count = 0;
+    DriverKeyPath path;
+    if (!BuildDriverKeyPath(printer, &path)) return false;
+    unique_hkey key;
+    LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, path.text, 0, KEY_READ, key.put());
+    if (status == ERROR_FILE_NOT_FOUND) return true;
+    if (status != ERROR_SUCCESS) return false;
+    DWORD type = 0, value = 0, size = sizeof(value);
+    status = RegQueryValueExW(key.get(), kCountValue, nullptr, &type, reinterpret_cast<BYTE *>(&value), &size);
+    if (status == ERROR_FILE_NOT_FOUND) return true;
+    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return false;
+    if (status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value)) *count = value;
+    return true;
+}
+
+// "Watermarks", created when missing, for looking and writing.
+bool OpenWatermarksForUpdate(HANDLE printer, unique_hkey *key) {
+    unique_hkey driver;
+    if (!CreateDriverKey(printer, &driver, nullptr)) return false;
+    return RegCreateKeyExW(driver.get(), kWatermarksKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                           nullptr, key->put(), nullptr) == ERROR_SUCCESS;
+}
+
+struct SavedValue {
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    unique_process_heap_ptr data;
+};
+
+bool SaveValue(HKEY key, const wchar_t *name, SavedValue *saved) {
+    if (RegQueryValueExW(key, name, nullptr, &saved->type, nullptr, &saved->size) != ERROR_SUCCESS) return false;
+    saved->data.reset(HeapAlloc(GetProcessHeap(), 0, saved->size ? saved->size : 1));
+    return saved->data && RegQueryValueExW(key, name, nullptr, &saved->type, static_cast<BYTE *>(saved->data.get()),
+                                           &saved->size) == ERROR_SUCCESS;
+}
+
 void SetListExtent(HWND listBox, size_t longestName) {
     const int charWidth = MaxCharWidthOf(listBox);
     if (charWidth <= 0) return;
@@ -150,24 +205,47 @@ bool WatermarkExists(HANDLE printer, const wchar_t *name) {
 
 bool SaveWatermark(HANDLE printer, const WatermarkRecord *record) {
     if (!record || !IsStorableName(record->name)) return false;
-    DWORD count = ReadWatermarkCount(printer);
-    bool existed = WatermarkExists(printer, record->name);
+    DWORD count = 0;
     unique_hkey key;
-    if (!CreateWatermarksKey(printer, &key, nullptr)) return false;
-    if (!WriteRecord(key.get(), *record)) return false;
-    if (!existed) WriteWatermarkCount(printer, count + 1);
-    return true;
+    if (!ReadCountForUpdate(printer, &count) || !OpenWatermarksForUpdate(printer, &key)) return false;
+    const Presence presence = PresenceOf(key.get(), record->name);
+    if (presence == Presence::Unknown || !WriteRecord(key.get(), *record)) return false;
+    if (presence == Presence::Present || WriteWatermarkCount(printer, count + 1)) return true;
+    RegDeleteValueW(key.get(), record->name);  // a count that no longer matched the values would stay wrong
+    return false;
+}
+
+bool RenameWatermark(HANDLE printer, const WatermarkRecord *record, const wchar_t *oldName) {
+    if (!record || !IsStorableName(record->name) || !oldName || !oldName[0]) return false;
+    if (SameValueName(record->name, oldName)) return SaveWatermark(printer, record);
+    DWORD count = 0;
+    unique_hkey key;
+    if (!ReadCountForUpdate(printer, &count) || !OpenWatermarksForUpdate(printer, &key)) return false;
+    // Never over another watermark: that one would be lost with the count.
+    if (PresenceOf(key.get(), record->name) != Presence::Absent) return false;
+    const Presence old = PresenceOf(key.get(), oldName);
+    if (old == Presence::Unknown || !WriteRecord(key.get(), *record)) return false;
+    // One value in, one out: the count stays. Should the old one stay as
+    // well, the new one goes again, so the user never finds a copy.
+    if (old == Presence::Present ? RegDeleteValueW(key.get(), oldName) == ERROR_SUCCESS
+                                 : WriteWatermarkCount(printer, count + 1))
+        return true;
+    RegDeleteValueW(key.get(), record->name);
+    return false;
 }
 
 bool DeleteWatermark(HANDLE printer, const wchar_t *name) {
     if (!name || !name[0]) return false;
-    DWORD count = ReadWatermarkCount(printer);
+    DWORD count = 0;
     unique_hkey driver, key;
-    if (!OpenDriverKeyForWrite(printer, &driver)) return false;
-    if (RegOpenKeyExW(driver.get(), kWatermarksKey, 0, KEY_WRITE, key.put()) != ERROR_SUCCESS) return false;
-    if (RegDeleteValueW(key.get(), name) != ERROR_SUCCESS) return false;
-    WriteWatermarkCount(printer, count > 0 ? count - 1 : 0);
-    return true;
+    if (!ReadCountForUpdate(printer, &count) || !OpenDriverKeyForWrite(printer, &driver)) return false;
+    if (RegOpenKeyExW(driver.get(), kWatermarksKey, 0, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS) return false;
+    // Kept to be put back should the count not follow.
+    SavedValue saved;
+    if (!SaveValue(key.get(), name, &saved) || RegDeleteValueW(key.get(), name) != ERROR_SUCCESS) return false;
+    if (WriteWatermarkCount(printer, count > 0 ? count - 1 : 0)) return true;
+    RegSetValueExW(key.get(), name, 0, saved.type, static_cast<const BYTE *>(saved.data.get()), saved.size);
+    return false;
 }
 
 DWORD CountWatermarks(HANDLE printer) {
