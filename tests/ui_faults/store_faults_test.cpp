@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <iterator>
 
 #include "tests/ui_faults/faults_fixture.h"
 
@@ -42,7 +43,8 @@ protected:
     // that one failing. `nextOpen` is what the next use of the store does
     // first (it may finish what a failed clean-up left).
     void FailEachCall(const char *path, const std::function<bool()> &op,
-                      const std::function<void()> &nextOpen = nullptr) {
+                      const std::function<void()> &nextOpen = nullptr, const RegistryState *from = nullptr) {
+        const RegistryState &initial_ = from ? *from : this->initial_;
         RegistryFaults registry(GetModuleHandleW(nullptr));
         ASSERT_TRUE(registry.ok());
         ASSERT_TRUE(WriteState(HKEY_CURRENT_USER, DriverKey(), initial_));
@@ -56,7 +58,7 @@ protected:
         ASSERT_TRUE(Writes(registry.trace())) << path << ": the write itself was not seen (" << calls << ")";
         const RegistryState after = ReadState(HKEY_CURRENT_USER, DriverKey());
         ASSERT_NE(after, initial_) << path << " changed nothing";
-        ASSERT_TRUE(CountMatchesValues(initial_));
+        ASSERT_TRUE(!initial_.exists || CountMatchesValues(initial_));
         EXPECT_TRUE(CountMatchesValues(after)) << path;
 
         int reported = 0, succeeded = 0, finishedLater = 0;
@@ -143,6 +145,36 @@ TEST_F(StoreFaults, ProfileRename) {
 
 TEST_F(StoreFaults, ProfileDelete) {
     FailEachCall("profile delete", [&] { return DeleteProfile(L"Beta", printer()); }, NextListing());
+}
+
+// A user's first settings, copied from the default user's: all of them, or
+// none, so that the next call copies them again.
+TEST_F(StoreFaults, FirstSettingsFromTheDefaultUser) {
+    const std::wstring defaults = L".DEFAULT\\" + DriverKey();
+    RegistryState seeded = initial_;
+    seeded.keys.erase(L"Profiles");  // sub-keys other than Watermarks are not copied
+    for (auto it = seeded.keys.begin(); it != seeded.keys.end();)
+        it = it->first.rfind(L"Profiles\\", 0) == 0 ? seeded.keys.erase(it) : std::next(it);
+    ASSERT_TRUE(WriteState(HKEY_USERS, defaults, seeded));
+    const RegistryState none;
+    FailEachCall("first settings copy", [&] { return CopyDefaultUserSettings(printer()); }, nullptr, &none);
+    uitest::DeleteTree(HKEY_USERS, defaults);
+}
+
+// A look for the factory defaults that fails must not let the settings of
+// the moment overwrite them: saving never writes into an existing profile.
+TEST_F(StoreFaults, SaveAfterAFailedLookLeavesTheFactoryDefaults) {
+    RegistryFaults registry(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(registry.ok());
+    tree_[FakeDriverTree::kPaperSize].Sel = 4;
+    registry.ArmFunction("RegEnumKeyExW");
+    const bool found = HasFactoryDefaultsProfile(printer());
+    registry.Disarm();
+    ASSERT_FALSE(found) << "the failed enumeration finds nothing";
+    EXPECT_FALSE(SaveProfile(tree_.items, L"Factory Defaults", printer(), ctx_.get()));
+    EXPECT_FALSE(SaveProfile(tree_.items, L"ALPHA", printer(), ctx_.get()));
+    EXPECT_EQ(ReadState(HKEY_CURRENT_USER, DriverKey()), initial_)
+        << Difference(initial_, ReadState(HKEY_CURRENT_USER, DriverKey()));
 }
 
 // What a replacement that could not clean up leaves is finished when the

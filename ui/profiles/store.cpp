@@ -280,10 +280,14 @@ bool SaveProfile(const OPTITEM *items, const wchar_t *name, HANDLE printer, Page
         RegCreateKeyExW(profiles.get(), name, 0, nullptr, REG_OPTION_NON_VOLATILE, kProfileAccess, nullptr,
                         key.put(), &disposition) != ERROR_SUCCESS)
         return false;
+    // Only ever a new profile: every caller has looked for the name first, and
+    // a look that failed must not let the settings of the moment merge into
+    // a profile the user has (the factory defaults are never rewritten).
+    if (disposition != REG_CREATED_NEW_KEY) return false;
     if (WriteProfileValues(key.get(), items, ctx->driverItemCount, ctx->work)) return true;
     // Half a profile would be listed, loaded and matched as if it were whole.
     key.reset();
-    if (disposition == REG_CREATED_NEW_KEY) DeleteSubKey(profiles.get(), name);
+    DeleteSubKey(profiles.get(), name);
     return false;
 }
 

@@ -107,36 +107,28 @@ void SetListExtent(HWND listBox, size_t longestName) {
     SendMessageW(listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(charWidth * longestName), 0);
 }
 
-DWORD ValueCount(HKEY key) {
-    DWORD values = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-        return 0;
-    return values;
-}
-
 // Copies every value of `source` into `target` under the same name and type,
-// last index first, stopping at the first failure. True when any was copied.
-bool CopyValues(HKEY source, HKEY target) {
+// last index first, stopping at the first failure. `copied` tells whether any
+// was; the result whether all were (true for a key without values).
+bool CopyValues(HKEY source, HKEY target, bool *copied) {
     DWORD values = 0, longestName = 0, longestData = 0;
     if (RegQueryInfoKeyW(source, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, &longestName,
                          &longestData, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
-    if (values == 0 || longestName == 0) return false;
+    if (values == 0 || longestName == 0) return true;
     unique_process_heap_ptr name(HeapAlloc(GetProcessHeap(), 0, (longestName + 1) * sizeof(wchar_t)));
     unique_process_heap_ptr data(HeapAlloc(GetProcessHeap(), 0, longestData ? longestData : 1));
     if (!name || !data) return false;
     auto *nameText = static_cast<wchar_t *>(name.get());
     auto *bytes = static_cast<BYTE *>(data.get());
-    bool copied = false;
     for (DWORD index = values; index-- > 0;) {
         DWORD nameChars = longestName + 1, dataBytes = longestData, type = 0;
         if (RegEnumValueW(source, index, nameText, &nameChars, nullptr, &type, bytes, &dataBytes) != ERROR_SUCCESS)
-            break;
-        if (RegSetValueExW(target, nameText, 0, type, bytes, dataBytes) != ERROR_SUCCESS) break;
-        copied = true;
+            return false;
+        if (RegSetValueExW(target, nameText, 0, type, bytes, dataBytes) != ERROR_SUCCESS) return false;
+        *copied = true;
     }
-    return copied;
+    return true;
 }
 
 // Hive names are registry key names, which compare without regard to case
@@ -330,26 +322,39 @@ bool SeedDefaultWatermarks(const wchar_t *driverName) {
 }
 
 bool CopyDefaultUserSettings(HANDLE printer) {
-    unique_hkey own;
-    if (!printer || OpenDriverKeyForRead(printer, &own)) return false;
     DriverKeyPath path;
-    if (!BuildDriverKeyPath(printer, &path)) return false;
+    if (!printer || !BuildDriverKeyPath(printer, &path)) return false;
+    // Only a user who has no settings gets the default ones; a key that
+    // could not be opened may well be there.
+    unique_hkey own;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.text, 0, KEY_READ, own.put()) != ERROR_FILE_NOT_FOUND) return false;
     unique_hkey defaultUser, source;
     if (RegOpenKeyExW(HKEY_USERS, kDefaultUserHive, 0, KEY_READ, defaultUser.put()) != ERROR_SUCCESS ||
         RegOpenKeyExW(defaultUser.get(), path.text, 0, KEY_READ, source.put()) != ERROR_SUCCESS)
         return false;
     unique_hkey target;
     if (!CreateDriverKey(printer, &target, nullptr)) return false;
-    bool copied = CopyValues(source.get(), target.get());
+    bool copied = false;
+    bool complete = CopyValues(source.get(), target.get(), &copied);
     DWORD watermarkCount = 0;
     unique_hkey sourceWatermarks, targetWatermarks;
-    if (RegOpenKeyExW(source.get(), kWatermarksKey, 0, KEY_READ, sourceWatermarks.put()) == ERROR_SUCCESS) {
-        if (CreateWatermarksKey(printer, &targetWatermarks, nullptr))
-            copied = CopyValues(sourceWatermarks.get(), targetWatermarks.get()) || copied;
-        watermarkCount = ValueCount(sourceWatermarks.get());
+    LONG status = RegOpenKeyExW(source.get(), kWatermarksKey, 0, KEY_READ, sourceWatermarks.put());
+    if (status == ERROR_SUCCESS) {
+        complete = complete && CreateWatermarksKey(printer, &targetWatermarks, nullptr) &&
+                   CopyValues(sourceWatermarks.get(), targetWatermarks.get(), &copied) &&
+                   RegQueryInfoKeyW(sourceWatermarks.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    &watermarkCount, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    } else if (status != ERROR_FILE_NOT_FOUND) {
+        complete = false;
     }
-    if (copied) WriteWatermarkCount(printer, watermarkCount);
-    return copied;
+    if (complete && copied) complete = WriteWatermarkCount(printer, watermarkCount);
+    if (complete) return copied;
+    // Part of the settings would pass for all of them, and the user would
+    // never be given the rest: without them the next call copies again.
+    target.reset();
+    targetWatermarks.reset();
+    SHDeleteKeyW(HKEY_CURRENT_USER, path.text);
+    return false;
 }
 
 bool DeleteDriverSettings(const wchar_t *driverName) {
