@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
