@@ -187,13 +187,16 @@ bool DeleteSubKey(HKEY parent, const wchar_t *name) {
 }
 
 // Copies every value of `from` into a new key `to`. On any failure the new
-// key is removed again and `from` is left as it was.
+// key is removed again and `from` is left as it was; a key `to` that already
+// exists is another profile and is never written into.
 bool CopyProfileKey(HKEY profiles, const wchar_t *from, const wchar_t *to) {
     unique_hkey source, target;
+    DWORD disposition = 0;
     if (RegOpenKeyExW(profiles, from, 0, KEY_READ, source.put()) != ERROR_SUCCESS) return false;
     if (RegCreateKeyExW(profiles, to, 0, nullptr, REG_OPTION_NON_VOLATILE, kProfileAccess, nullptr, target.put(),
-                        nullptr) != ERROR_SUCCESS)
+                        &disposition) != ERROR_SUCCESS)
         return false;
+    if (disposition != REG_CREATED_NEW_KEY) return false;
     bool written = true;
     bool allRead = VisitValues(source.get(), kAnyValueNameChars, [&](const StoredValue &value) {
         written = RegSetValueExW(target.get(), value.name, 0, value.type, value.data, value.size) == ERROR_SUCCESS;
@@ -204,6 +207,39 @@ bool CopyProfileKey(HKEY profiles, const wchar_t *from, const wchar_t *to) {
     if (allRead && written) return true;
     RegDeleteKeyW(profiles, to);
     return false;
+}
+
+// The profile a pending key was written for, when `name` is one.
+bool PendingProfileName(const wchar_t *name, wchar_t (&profile)[kProfileNameChars]) {
+    const size_t length = wcsnlen(name, kProfileNameChars), suffix = ARRAYSIZE(kPendingSuffix) - 1;
+    if (length <= suffix || length >= kProfileNameChars ||
+        CompareStringOrdinal(name + length - suffix, -1, kPendingSuffix, -1, TRUE) != CSTR_EQUAL)
+        return false;
+    wmemcpy(profile, name, length - suffix);
+    profile[length - suffix] = L'\0';
+    return true;
+}
+
+// Finishes what a replacement left behind when it could not clean up: a
+// pending key beside its profile is surplus (the profile is whole, old or
+// new), one without it holds the complete new settings that had not yet
+// been moved into place. Either way it goes.
+void RecoverPendingProfiles(HKEY profiles) {
+    for (int pass = 0; pass < 16; ++pass) {
+        bool acted = false;
+        for (DWORD index = 0;; ++index) {
+            wchar_t found[kProfileNameChars], profile[kProfileNameChars];
+            DWORD chars = kProfileNameChars;
+            LONG status = RegEnumKeyExW(profiles, index, found, &chars, nullptr, nullptr, nullptr, nullptr);
+            if (status == ERROR_MORE_DATA) continue;
+            if (status != ERROR_SUCCESS) break;
+            if (!PendingProfileName(found, profile)) continue;
+            if (!SubKeyExists(profiles, profile) && !CopyProfileKey(profiles, found, profile)) continue;
+            acted = DeleteSubKey(profiles, found);
+            break;  // the key list changed under the enumeration
+        }
+        if (!acted) return;
+    }
 }
 
 bool FindProfileKey(HANDLE printer, const wchar_t *name) {
@@ -238,10 +274,21 @@ bool OpenProfileKey(HANDLE printer, const wchar_t *name, unique_hkey *key) {
 }
 
 bool SaveProfile(const OPTITEM *items, const wchar_t *name, HANDLE printer, PageContext *ctx) {
-    unique_hkey key;
-    if (!ctx || !OpenProfileKey(printer, name, &key)) return false;
-    WriteProfileValues(key.get(), items, ctx->driverItemCount, ctx->work);  // failures are not reported
-    return true;
+    unique_hkey profiles, key;
+    DWORD disposition = 0;
+    if (!ctx || !name || !name[0] || !OpenProfilesKey(printer, &profiles) ||
+        RegCreateKeyExW(profiles.get(), name, 0, nullptr, REG_OPTION_NON_VOLATILE, kProfileAccess, nullptr,
+                        key.put(), &disposition) != ERROR_SUCCESS)
+        return false;
+    // Only ever a new profile: every caller has looked for the name first, and
+    // a look that failed must not let the settings of the moment merge into
+    // a profile the user has (the factory defaults are never rewritten).
+    if (disposition != REG_CREATED_NEW_KEY) return false;
+    if (WriteProfileValues(key.get(), items, ctx->driverItemCount, ctx->work)) return true;
+    // Half a profile would be listed, loaded and matched as if it were whole.
+    key.reset();
+    DeleteSubKey(profiles.get(), name);
+    return false;
 }
 
 bool ReplaceProfile(const OPTITEM *items, const wchar_t *name, HANDLE printer, PageContext *ctx) {
@@ -253,8 +300,11 @@ bool ReplaceProfile(const OPTITEM *items, const wchar_t *name, HANDLE printer, P
     DeleteSubKey(profiles.get(), pending);  // left over from an earlier attempt
     {
         unique_hkey key;
+        DWORD disposition = 0;
+        // A pending key that could not be cleared would lend the profile its values.
         if (RegCreateKeyExW(profiles.get(), pending, 0, nullptr, REG_OPTION_NON_VOLATILE, kProfileAccess, nullptr,
-                            key.put(), nullptr) != ERROR_SUCCESS)
+                            key.put(), &disposition) != ERROR_SUCCESS ||
+            disposition != REG_CREATED_NEW_KEY)
             return false;
         if (!WriteProfileValues(key.get(), items, ctx->driverItemCount, ctx->work)) {
             key.reset();
@@ -262,13 +312,18 @@ bool ReplaceProfile(const OPTITEM *items, const wchar_t *name, HANDLE printer, P
             return false;
         }
     }
-    // The new settings are safe; only now does the old profile go. Should the
-    // last copy fail, the pending key keeps them.
-    if (!DeleteSubKey(profiles.get(), name) || !CopyProfileKey(profiles.get(), pending, name)) {
-        if (SubKeyExists(profiles.get(), name)) DeleteSubKey(profiles.get(), pending);
+    // The new settings are safe; only now does the old profile go.
+    if (!DeleteSubKey(profiles.get(), name)) {
+        DeleteSubKey(profiles.get(), pending);
         return false;
     }
-    DeleteSubKey(profiles.get(), pending);
+    // From here the old profile is gone and the pending key is the only whole
+    // one: the way back to a profile under its name is forward. A copy that
+    // failed took its half back, so it is tried once more; should that fail
+    // too, the pending key stays for the next listing to move into place.
+    if (!CopyProfileKey(profiles.get(), pending, name) && !CopyProfileKey(profiles.get(), pending, name))
+        return false;
+    DeleteSubKey(profiles.get(), pending);  // if it stays, the next listing removes it
     return true;
 }
 
@@ -312,6 +367,7 @@ DWORD ListProfiles(HWND listBox, HANDLE printer) {
     LoadUiString(IDS_FACTORY_DEFAULTS, factory, kUiStringChars);
     unique_hkey key;
     if (!OpenProfilesKey(printer, &key)) return 0;
+    RecoverPendingProfiles(key.get());
     DWORD count = 0;
     size_t longest = 0;
     for (DWORD index = 0;; ++index) {
@@ -324,6 +380,8 @@ DWORD ListProfiles(HWND listBox, HANDLE printer) {
             continue;
         }
         if (status != ERROR_SUCCESS) break;
+        wchar_t pendingFor[kProfileNameChars];
+        if (PendingProfileName(name, pendingFor)) continue;  // not a profile; one recovery could not remove
         ++count;
         if (std::wcscmp(name, factory) == 0 || !listBox) continue;
         SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));

@@ -18,8 +18,10 @@ extern const wchar_t kCustomDevDataValue[];  // "CustomDevData"
 // empty name gives the "Profiles" key itself. Read and write access.
 bool OpenProfileKey(HANDLE printer, const wchar_t *name, unique_hkey *key);
 
-// Writes the selections and texts of the context's `driverItemCount` items of
-// `items`, and the working record. False only when the key cannot be opened.
+// Writes a new profile: the selections and texts of the context's
+// `driverItemCount` items of `items`, and the working record. False, with
+// nothing written, when a profile of that name exists already (letter case
+// ignored) or not every value could be written.
 bool SaveProfile(const OPTITEM *items, const wchar_t *name, HANDLE printer, PageContext *ctx);
 
 // Replaces the profile with the current settings. The old profile stays as
@@ -38,6 +40,8 @@ bool ProfileMatchesSettings(const wchar_t *name, HANDLE printer, PageContext *ct
 
 // Adds every profile name except "Factory Defaults" to the list box and
 // returns how many profile keys there are, "Factory Defaults" included.
+// First finishes what a replacement could not clean up: a pending key
+// beside its profile is removed, one without it takes the profile's place.
 DWORD ListProfiles(HWND listBox, HANDLE printer);
 
 bool DeleteProfile(const wchar_t *name, HANDLE printer);

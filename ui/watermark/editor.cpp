@@ -286,14 +286,14 @@ void OnOk(HWND dialog, PageContext *ctx) {
     }
     HANDLE printer = PrinterOf(ctx);
     if (!TextIsAcceptable(dialog, printer, record)) return;
-    if (!SaveWatermark(printer, &record)) {
+    // A rename replaces the chosen watermark as a whole, or leaves it be.
+    const wchar_t *chosen = ctx->editChosenName;
+    const bool rename =
+        !ctx->editIsNew && chosen[0] && wcsncmp(record.name, chosen, ARRAYSIZE(ctx->editChosenName)) != 0;
+    if (!(rename ? RenameWatermark(printer, &record, chosen) : SaveWatermark(printer, &record))) {
         ShowEditorError(dialog, IDS_ERR_SAVE_REGISTRY);
         return;
     }
-    // A rename: the record is saved under its new name, then the old one goes.
-    const wchar_t *chosen = ctx->editChosenName;
-    if (!ctx->editIsNew && chosen[0] && wcsncmp(record.name, chosen, ARRAYSIZE(ctx->editChosenName)) != 0)
-        DeleteWatermark(printer, chosen);
     ctx->editWatermark = record;
     EndDialog(dialog, 1);
 }

@@ -46,42 +46,89 @@ bool WriteRecord(HKEY watermarks, const WatermarkRecord &record) {
                           kRecordBytes) == ERROR_SUCCESS;
 }
 
+// Whether a value of that name exists, whatever its type or size: every
+// value under "Watermarks" counts in NumberOfWaterMarks. Unknown when the
+// registry would not say.
+enum class Presence { Absent, Present, Unknown };
+
+Presence PresenceOf(HKEY key, const wchar_t *name) {
+    LONG status = RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS) return Presence::Present;
+    return status == ERROR_FILE_NOT_FOUND ? Presence::Absent : Presence::Unknown;
+}
+
+// Value names compare as the registry compares them.
+bool SameValueName(const wchar_t *a, const wchar_t *b) {
+    return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+// The count a save or delete starts from: 0 when none is stored yet, false
+// when it cannot be read, since a count built on a guess would stay wrong.
+bool ReadCountForUpdate(HANDLE printer, DWORD *count) {
+    *count = 0;
+    DriverKeyPath path;
+    if (!BuildDriverKeyPath(printer, &path)) return false;
+    unique_hkey key;
+    LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, path.text, 0, KEY_READ, key.put());
+    if (status == ERROR_FILE_NOT_FOUND) return true;
+    if (status != ERROR_SUCCESS) return false;
+    DWORD type = 0, value = 0, size = sizeof(value);
+    status = RegQueryValueExW(key.get(), kCountValue, nullptr, &type, reinterpret_cast<BYTE *>(&value), &size);
+    if (status == ERROR_FILE_NOT_FOUND) return true;
+    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return false;
+    if (status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value)) *count = value;
+    return true;
+}
+
+// "Watermarks", created when missing, for looking and writing.
+bool OpenWatermarksForUpdate(HANDLE printer, unique_hkey *key) {
+    unique_hkey driver;
+    if (!CreateDriverKey(printer, &driver, nullptr)) return false;
+    return RegCreateKeyExW(driver.get(), kWatermarksKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                           nullptr, key->put(), nullptr) == ERROR_SUCCESS;
+}
+
+struct SavedValue {
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    unique_process_heap_ptr data;
+};
+
+bool SaveValue(HKEY key, const wchar_t *name, SavedValue *saved) {
+    if (RegQueryValueExW(key, name, nullptr, &saved->type, nullptr, &saved->size) != ERROR_SUCCESS) return false;
+    saved->data.reset(HeapAlloc(GetProcessHeap(), 0, saved->size ? saved->size : 1));
+    return saved->data && RegQueryValueExW(key, name, nullptr, &saved->type, static_cast<BYTE *>(saved->data.get()),
+                                           &saved->size) == ERROR_SUCCESS;
+}
+
 void SetListExtent(HWND listBox, size_t longestName) {
     const int charWidth = MaxCharWidthOf(listBox);
     if (charWidth <= 0) return;
     SendMessageW(listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(charWidth * longestName), 0);
 }
 
-DWORD ValueCount(HKEY key) {
-    DWORD values = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-        return 0;
-    return values;
-}
-
 // Copies every value of `source` into `target` under the same name and type,
-// last index first, stopping at the first failure. True when any was copied.
-bool CopyValues(HKEY source, HKEY target) {
+// last index first, stopping at the first failure. `copied` tells whether any
+// was; the result whether all were (true for a key without values).
+bool CopyValues(HKEY source, HKEY target, bool *copied) {
     DWORD values = 0, longestName = 0, longestData = 0;
     if (RegQueryInfoKeyW(source, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, &longestName,
                          &longestData, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
-    if (values == 0 || longestName == 0) return false;
+    if (values == 0 || longestName == 0) return true;
     unique_process_heap_ptr name(HeapAlloc(GetProcessHeap(), 0, (longestName + 1) * sizeof(wchar_t)));
     unique_process_heap_ptr data(HeapAlloc(GetProcessHeap(), 0, longestData ? longestData : 1));
     if (!name || !data) return false;
     auto *nameText = static_cast<wchar_t *>(name.get());
     auto *bytes = static_cast<BYTE *>(data.get());
-    bool copied = false;
     for (DWORD index = values; index-- > 0;) {
         DWORD nameChars = longestName + 1, dataBytes = longestData, type = 0;
         if (RegEnumValueW(source, index, nameText, &nameChars, nullptr, &type, bytes, &dataBytes) != ERROR_SUCCESS)
-            break;
-        if (RegSetValueExW(target, nameText, 0, type, bytes, dataBytes) != ERROR_SUCCESS) break;
-        copied = true;
+            return false;
+        if (RegSetValueExW(target, nameText, 0, type, bytes, dataBytes) != ERROR_SUCCESS) return false;
+        *copied = true;
     }
-    return copied;
+    return true;
 }
 
 // Hive names are registry key names, which compare without regard to case
@@ -150,24 +197,47 @@ bool WatermarkExists(HANDLE printer, const wchar_t *name) {
 
 bool SaveWatermark(HANDLE printer, const WatermarkRecord *record) {
     if (!record || !IsStorableName(record->name)) return false;
-    DWORD count = ReadWatermarkCount(printer);
-    bool existed = WatermarkExists(printer, record->name);
+    DWORD count = 0;
     unique_hkey key;
-    if (!CreateWatermarksKey(printer, &key, nullptr)) return false;
-    if (!WriteRecord(key.get(), *record)) return false;
-    if (!existed) WriteWatermarkCount(printer, count + 1);
-    return true;
+    if (!ReadCountForUpdate(printer, &count) || !OpenWatermarksForUpdate(printer, &key)) return false;
+    const Presence presence = PresenceOf(key.get(), record->name);
+    if (presence == Presence::Unknown || !WriteRecord(key.get(), *record)) return false;
+    if (presence == Presence::Present || WriteWatermarkCount(printer, count + 1)) return true;
+    RegDeleteValueW(key.get(), record->name);  // a count that no longer matched the values would stay wrong
+    return false;
+}
+
+bool RenameWatermark(HANDLE printer, const WatermarkRecord *record, const wchar_t *oldName) {
+    if (!record || !IsStorableName(record->name) || !oldName || !oldName[0]) return false;
+    if (SameValueName(record->name, oldName)) return SaveWatermark(printer, record);
+    DWORD count = 0;
+    unique_hkey key;
+    if (!ReadCountForUpdate(printer, &count) || !OpenWatermarksForUpdate(printer, &key)) return false;
+    // Never over another watermark: that one would be lost with the count.
+    if (PresenceOf(key.get(), record->name) != Presence::Absent) return false;
+    const Presence old = PresenceOf(key.get(), oldName);
+    if (old == Presence::Unknown || !WriteRecord(key.get(), *record)) return false;
+    // One value in, one out: the count stays. Should the old one stay as
+    // well, the new one goes again, so the user never finds a copy.
+    if (old == Presence::Present ? RegDeleteValueW(key.get(), oldName) == ERROR_SUCCESS
+                                 : WriteWatermarkCount(printer, count + 1))
+        return true;
+    RegDeleteValueW(key.get(), record->name);
+    return false;
 }
 
 bool DeleteWatermark(HANDLE printer, const wchar_t *name) {
     if (!name || !name[0]) return false;
-    DWORD count = ReadWatermarkCount(printer);
+    DWORD count = 0;
     unique_hkey driver, key;
-    if (!OpenDriverKeyForWrite(printer, &driver)) return false;
-    if (RegOpenKeyExW(driver.get(), kWatermarksKey, 0, KEY_WRITE, key.put()) != ERROR_SUCCESS) return false;
-    if (RegDeleteValueW(key.get(), name) != ERROR_SUCCESS) return false;
-    WriteWatermarkCount(printer, count > 0 ? count - 1 : 0);
-    return true;
+    if (!ReadCountForUpdate(printer, &count) || !OpenDriverKeyForWrite(printer, &driver)) return false;
+    if (RegOpenKeyExW(driver.get(), kWatermarksKey, 0, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS) return false;
+    // Kept to be put back should the count not follow.
+    SavedValue saved;
+    if (!SaveValue(key.get(), name, &saved) || RegDeleteValueW(key.get(), name) != ERROR_SUCCESS) return false;
+    if (WriteWatermarkCount(printer, count > 0 ? count - 1 : 0)) return true;
+    RegSetValueExW(key.get(), name, 0, saved.type, static_cast<const BYTE *>(saved.data.get()), saved.size);
+    return false;
 }
 
 DWORD CountWatermarks(HANDLE printer) {
@@ -252,26 +322,39 @@ bool SeedDefaultWatermarks(const wchar_t *driverName) {
 }
 
 bool CopyDefaultUserSettings(HANDLE printer) {
-    unique_hkey own;
-    if (!printer || OpenDriverKeyForRead(printer, &own)) return false;
     DriverKeyPath path;
-    if (!BuildDriverKeyPath(printer, &path)) return false;
+    if (!printer || !BuildDriverKeyPath(printer, &path)) return false;
+    // Only a user who has no settings gets the default ones; a key that
+    // could not be opened may well be there.
+    unique_hkey own;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.text, 0, KEY_READ, own.put()) != ERROR_FILE_NOT_FOUND) return false;
     unique_hkey defaultUser, source;
     if (RegOpenKeyExW(HKEY_USERS, kDefaultUserHive, 0, KEY_READ, defaultUser.put()) != ERROR_SUCCESS ||
         RegOpenKeyExW(defaultUser.get(), path.text, 0, KEY_READ, source.put()) != ERROR_SUCCESS)
         return false;
     unique_hkey target;
     if (!CreateDriverKey(printer, &target, nullptr)) return false;
-    bool copied = CopyValues(source.get(), target.get());
+    bool copied = false;
+    bool complete = CopyValues(source.get(), target.get(), &copied);
     DWORD watermarkCount = 0;
     unique_hkey sourceWatermarks, targetWatermarks;
-    if (RegOpenKeyExW(source.get(), kWatermarksKey, 0, KEY_READ, sourceWatermarks.put()) == ERROR_SUCCESS) {
-        if (CreateWatermarksKey(printer, &targetWatermarks, nullptr))
-            copied = CopyValues(sourceWatermarks.get(), targetWatermarks.get()) || copied;
-        watermarkCount = ValueCount(sourceWatermarks.get());
+    LONG status = RegOpenKeyExW(source.get(), kWatermarksKey, 0, KEY_READ, sourceWatermarks.put());
+    if (status == ERROR_SUCCESS) {
+        complete = complete && CreateWatermarksKey(printer, &targetWatermarks, nullptr) &&
+                   CopyValues(sourceWatermarks.get(), targetWatermarks.get(), &copied) &&
+                   RegQueryInfoKeyW(sourceWatermarks.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    &watermarkCount, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    } else if (status != ERROR_FILE_NOT_FOUND) {
+        complete = false;
     }
-    if (copied) WriteWatermarkCount(printer, watermarkCount);
-    return copied;
+    if (complete && copied) complete = WriteWatermarkCount(printer, watermarkCount);
+    if (complete) return copied;
+    // Part of the settings would pass for all of them, and the user would
+    // never be given the rest: without them the next call copies again.
+    target.reset();
+    targetWatermarks.reset();
+    SHDeleteKeyW(HKEY_CURRENT_USER, path.text);
+    return false;
 }
 
 bool DeleteDriverSettings(const wchar_t *driverName) {

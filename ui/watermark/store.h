@@ -17,8 +17,12 @@ bool CreateWatermarksKey(HANDLE printer, unique_hkey *key, DWORD *disposition);
 // exists and reset to defaults when the read itself fails. Not validated.
 bool ReadWatermark(HANDLE printer, WatermarkRecord *record, const wchar_t *name);
 bool WatermarkExists(HANDLE printer, const wchar_t *name);
-// Adds or replaces the watermark named by record->name.
+// Adds or replaces the watermark named by record->name. Each of these leaves
+// the store as it was when it fails, NumberOfWaterMarks included.
 bool SaveWatermark(HANDLE printer, const WatermarkRecord *record);
+// Stores the record under its (new) name in place of `oldName`; false when
+// another watermark already has the new name.
+bool RenameWatermark(HANDLE printer, const WatermarkRecord *record, const wchar_t *oldName);
 bool DeleteWatermark(HANDLE printer, const wchar_t *name);
 
 // The number of stored watermarks as the registry lists them (0 on failure).
