@@ -23,6 +23,7 @@
 #include "tests/stress/corruption/environment.h"
 #include "tests/stress/corruption/escape_path.h"
 #include "tests/stress/corruption/events_path.h"
+#include "tests/stress/corruption/heap_usage.h"
 #include "tests/stress/corruption/profile_path.h"
 #include "tests/stress/corruption/store_paths.h"
 #include "tests/stress/corruption/watch.h"
@@ -42,6 +43,7 @@ struct Options {
     uint64_t inputs = kShortInputs;
     uint64_t start = 0;
     uint64_t only = kNoInput;
+    std::string path;  // only the paths whose name holds this
 };
 
 bool ParseNumber(const char *text, uint64_t *value) {
@@ -52,10 +54,11 @@ bool ParseNumber(const char *text, uint64_t *value) {
 
 void Usage() {
     printf(
-        "corruption [--full] [--inputs N] [--seed S] [--start K | --only K]\n"
+        "corruption [--full] [--inputs N] [--seed S] [--start K | --only K] [--path TEXT]\n"
         "  no option: the short run of %llu inputs; --full: %llu inputs\n"
         "  STRESS_SEED=S replays another seed (--seed wins over it)\n"
-        "  --start K runs from input K on, --only K runs input K alone\n",
+        "  --start K runs from input K on, --only K runs input K alone\n"
+        "  --path TEXT runs only the paths whose name holds TEXT (another mix: indices differ)\n",
         static_cast<unsigned long long>(kShortInputs), static_cast<unsigned long long>(kFullInputs));
 }
 
@@ -76,6 +79,10 @@ bool ParseOptions(int argc, char **argv, Options *o) {
         if (a == "--help" || a == "-h") {
             Usage();
             exit(0);
+        }
+        if (a == "--path" && i + 1 < argc) {
+            o->path = argv[++i];
+            continue;
         }
         if (a == "--inputs")
             target = &o->inputs;
@@ -105,7 +112,7 @@ Figures Measure() {
     Figures f;
     f.gdi = testbed::GdiObjectCount();
     f.handles = testbed::CountOpenHandles();
-    f.heap = testbed::ProcessHeapBytes();
+    f.heap = AllHeapsBytes();
     return f;
 }
 
@@ -144,12 +151,17 @@ int main(int argc, char **argv) {
     paths.push_back({MakeEventsPath(env), 25});
     unsigned total = 0;
     for (WeightedPath &p : paths) {
+        if (!o.path.empty() && std::string(p.path->name()).find(o.path) == std::string::npos) p.weight = 0;
         BeginInput(o.seed, 0, p.path->name(), "set-up");
         if (!p.path->Start(&error)) {
             fprintf(stderr, "set-up of %s failed: %s\n", p.path->name(), error.c_str());
             return 2;
         }
         total += p.weight;
+    }
+    if (total == 0) {
+        fprintf(stderr, "no path's name holds \"%s\"\n", o.path.c_str());
+        return 2;
     }
 
     uint64_t first = o.start, last = o.inputs;
@@ -196,7 +208,12 @@ int main(int argc, char **argv) {
             }
         }
         EndInput();
-        if ((index + 1) % 100000 == 0) printf("  %llu inputs\n", static_cast<unsigned long long>(index + 1));
+        if ((index + 1) % 100000 == 0) {
+            const Figures now = Measure();
+            printf("  %llu inputs, %lu GDI objects, %ld handles, %zu heap bytes\n",
+                   static_cast<unsigned long long>(index + 1), static_cast<unsigned long>(now.gdi), now.handles,
+                   now.heap);
+        }
     }
     after = Measure();
     const double seconds = (GetTickCount64() - t0) / 1000.0;
@@ -217,7 +234,7 @@ int main(int argc, char **argv) {
     printf("GDI objects    %12lu %12lu\n", static_cast<unsigned long>(before.gdi),
            static_cast<unsigned long>(after.gdi));
     printf("handles        %12ld %12ld\n", before.handles, after.handles);
-    printf("heap bytes     %12zu %12zu\n", before.heap, after.heap);
+    printf("heap bytes     %12zu %12zu   (all heaps)\n", before.heap, after.heap);
     // A single input can neither settle nor leak measurably.
     if (count >= 1000) {
         constexpr long kObjectTolerance = 16;

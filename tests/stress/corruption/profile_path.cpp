@@ -20,17 +20,16 @@ using testbed::FakeDriverTree;
 
 class ProfilePath : public Path {
 public:
-    explicit ProfilePath(Environment &env) : Path("profile load"), env_(env) {}
+    explicit ProfilePath(Environment &env) : Path("profile load"), env_(env), context_(sizeof(PageContext)) {}
 
-    bool Start(std::string *) override {
+    bool Start(std::string *error) override {
+        if (!context_.ok()) {
+            *error = "no guarded memory";
+            return false;
+        }
         param_ = env_.ui->SheetParam(env_.printer.get());
         param_.pOEMDM = &driverDm_;
         MakeDefaultPrivateDevmode(&driverDm_);
-        ctx_ = std::make_unique<PageContext>();
-        ctx_->params = &param_;
-        ctx_->driverItems = tree_.items;
-        ctx_->driverItemCount = FakeDriverTree::kItemCount;
-        MakeDefaultPrivateDevmode(&ctx_->work);
         for (const OPTITEM &item : tree_.items) {
             wchar_t name[kProfileNameChars];
             ItemValueName(item, name);
@@ -39,7 +38,15 @@ public:
         return true;
     }
 
-    std::string Run(Rng &rng, Guard) override {
+    std::string Run(Rng &rng, Guard guard) override {
+        // The context as the sheet allocates it (zeroed, plain memory), here
+        // against an inaccessible page on one side and canaries on the other.
+        ctx_ = reinterpret_cast<PageContext *>(context_.Window(sizeof(PageContext), guard));
+        std::memset(static_cast<void *>(ctx_), 0, sizeof(PageContext));
+        ctx_->params = &param_;
+        ctx_->driverItems = tree_.items;
+        ctx_->driverItemCount = FakeDriverTree::kItemCount;
+
         static const wchar_t *const names[] = {L"Report", L"Draft copies", L"Q"};
         const wchar_t *name = rng.Pick(names);
         const std::wstring key = env_.DriverKey() + L"\\Profiles\\" + name;
@@ -72,12 +79,14 @@ public:
         tree_.bannerText[FakeDriverTree::kBannerChars] = kBannerSentinel;
         env_.ui->core.updateCalls.clear();
 
-        LoadProfile(ctx_.get(), name, env_.printer.get());
+        LoadProfile(ctx_, name, env_.printer.get());
+        if (!context_.CanariesIntact()) return "bytes beside the page context were written";
         std::string failure = CheckValidRecord(ctx_->work);
         if (!failure.empty()) return "working record after loading: " + failure;
         failure = CheckItems();
         if (!failure.empty()) return failure;
-        ProfileMatchesSettings(name, env_.printer.get(), ctx_.get());
+        ProfileMatchesSettings(name, env_.printer.get(), ctx_);
+        if (!context_.CanariesIntact()) return "bytes beside the page context were written";
         return CheckItems();
     }
 
@@ -111,7 +120,8 @@ private:
     FakeDriverTree tree_;
     OEMUIPSPARAM param_{};
     PrivateDevmode driverDm_{};
-    std::unique_ptr<PageContext> ctx_;
+    Arena context_;
+    PageContext *ctx_ = nullptr;
     std::vector<std::wstring> itemNames_;
 };
 
