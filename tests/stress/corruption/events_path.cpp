@@ -71,10 +71,14 @@ public:
         }
         if (job_->EndDoc() <= 0) return "EndDoc failed";
         ++documents_;
-        // The host's recording driver keeps every call the hooks passed on;
-        // that list is the host's memory, not the plug-ins'.
-        job_->renderDevice()->host->driverCalls.clear();
-        job_->renderDevice()->host->driverCalls.shrink_to_fit();
+        // The host's recording driver and helper keep every call the hooks
+        // passed on and every option query; those lists are the host's
+        // memory, not the plug-ins'.
+        testbed::RenderHost &host = *job_->renderDevice()->host;
+        host.driverCalls.clear();
+        host.driverCalls.shrink_to_fit();
+        host.core().optionsCalls.clear();
+        host.core().optionsCalls.shrink_to_fit();
         if (std::memcmp(job_->settings(), &merged, kRecord) != 0)
             return "the job changed its record at " + FirstDifference(job_->settings(), &merged, kRecord);
         return {};
