@@ -73,6 +73,9 @@ bool MakeDefaultColorSettings(ColorSettings *color) {
 
 bool MakeDefaultPrivateDevmode(PrivateDevmode *dm) {
     if (!dm) return false;
+    // The buffer may be a fresh allocation or hold an earlier record: no
+    // field, string tail or padding byte of either may survive the defaults.
+    std::memset(dm, 0, sizeof(*dm));
     WriteHeader(dm);
     dm->watermarksEnabled = 0;
     dm->watermarkOrder = 0;
@@ -157,6 +160,9 @@ bool ValidatePrivateDevmode(PrivateDevmode *dm) {
 
     ClampFlag(dm->keepDuplicateHeldJobs, 0);
     ClampFlag(dm->watermarkViaEscape, 0);
+    // The profile name arrives with the record like every other string.
+    TerminateString(dm->loadedProfileName);
+    ClampFlag(dm->profileLoaded, 0);
     return true;
 }
 

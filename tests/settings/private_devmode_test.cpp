@@ -44,9 +44,32 @@ TEST(PrivateDevmodeDefaults, HeaderAndFieldDefaults) {
     EXPECT_EQ(dm.outputFilePath[0], 0);
     EXPECT_EQ(dm.fax.comments[0], 0);
     EXPECT_EQ(dm.color.colorThrift, 0u);
-    // Fields the defaults leave as the buffer held them.
-    EXPECT_EQ(dm.watermarkOverPage, 0xABABABABu);
-    EXPECT_EQ(dm.profileLoaded, 0xABABABABu);
+    // Nothing of what the buffer held survives, not even the fields no
+    // default names.
+    EXPECT_EQ(dm.watermarkOverPage, 0u);
+    EXPECT_EQ(dm.profileLoaded, 0u);
+    EXPECT_EQ(dm.loadedProfileName[0], 0);
+}
+
+// A fresh allocation of the driver, or a buffer holding another user's
+// record, gives exactly the defaults: no string tail, profile name or padding
+// byte of the old contents is left behind.
+TEST(PrivateDevmodeDefaults, NothingOfTheOldContentsSurvives) {
+    const PrivateDevmode zeroed = Defaults();
+    PrivateDevmode dm;
+    std::memset(&dm, 0xAB, sizeof(dm));
+    ASSERT_TRUE(MakeDefaultPrivateDevmode(&dm));
+    EXPECT_EQ(std::memcmp(&dm, &zeroed, sizeof(dm)), 0);
+
+    PrivateDevmode held = Defaults();
+    wcscpy(held.watermarks[0].name, L"CONFIDENTIAL");
+    wcscpy(held.loadedProfileName, L"Team");
+    held.profileLoaded = 1;
+    held.watermarkOverPage = 1;
+    PrivateDevmode foreign = Defaults();
+    foreign.header.dwSignature = 0x12345678;
+    ASSERT_TRUE(ConvertPrivateDevmode(&foreign, &held));
+    EXPECT_EQ(std::memcmp(&held, &zeroed, sizeof(held)), 0);
 }
 
 TEST(PrivateDevmodeDefaults, NullPointersFailAndWriteNothing) {
@@ -170,4 +193,20 @@ TEST(PrivateDevmodeMerge, NanAngleIsNoAngle) {
     PrivateDevmode in = Defaults();
     in.watermarks[0].angle = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(Merge(in).watermarks[0].angle, 0.0);
+}
+
+// The profile name travels in the record like any string, and whether a
+// profile was loaded is a flag.
+TEST(PrivateDevmodeMerge, ProfileNameIsCutAndLoadedIsAFlag) {
+    PrivateDevmode in = Defaults();
+    for (auto &c : in.loadedProfileName) c = L'P';
+    in.profileLoaded = 0x16777217;
+    PrivateDevmode out = Merge(in);
+    EXPECT_EQ(wcslen(out.loadedProfileName), 127u);
+    EXPECT_EQ(out.profileLoaded, 0u);
+    wcscpy(in.loadedProfileName, L"Team");
+    in.profileLoaded = 1;
+    out = Merge(in);
+    EXPECT_STREQ(out.loadedProfileName, L"Team");
+    EXPECT_EQ(out.profileLoaded, 1u);
 }
