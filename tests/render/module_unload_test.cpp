@@ -15,6 +15,7 @@ TEST(RenderModule, UnloadingGivesBackWhatLoadingTook) {
     ASSERT_NE(first, nullptr);
     FreeLibrary(first);
     const size_t before = testbed::AllHeapBytes();
+    const long handlesBefore = testbed::CountOpenHandles();
     for (int i = 0; i < 8; ++i) {
         HMODULE module = LoadLibraryW(path.c_str());
         ASSERT_NE(module, nullptr);
@@ -23,6 +24,7 @@ TEST(RenderModule, UnloadingGivesBackWhatLoadingTook) {
     // A whole load's worth per cycle (the runtime's reserve is 73 KB on x64,
     // 37 KB on x86) would be far above this.
     EXPECT_LT(testbed::AllHeapBytes(), before + 16 * 1024);
+    EXPECT_EQ(testbed::CountOpenHandles(), handlesBefore);
 }
 
 }  // namespace
