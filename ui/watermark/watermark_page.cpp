@@ -82,12 +82,19 @@ void SetListLabels(HWND page, uint32_t order) {
     SetLabel(page, IDC_WMPAGE_SECOND_LABEL, second);
 }
 
+// A user may keep hundreds of watermarks: the list is drawn once, after it
+// is filled, and its storage taken at once (the stored count is a hint).
 void FillList(HWND list, HANDLE printer) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    const WPARAM items = static_cast<WPARAM>(ReadWatermarkCount(printer)) + 1;
+    SendMessageW(list, LB_INITSTORAGE, items, static_cast<LPARAM>(items * 32 * sizeof(wchar_t)));
     wchar_t none[kUiStringChars];
     LoadUiString(IDS_WM_NONE, none, kUiStringChars);
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(none));
     FillWatermarkList(printer, list);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 void FillLists(HWND page, HANDLE printer) {
