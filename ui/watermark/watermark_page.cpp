@@ -97,9 +97,31 @@ void FillList(HWND list, HANDLE printer) {
     InvalidateRect(list, nullptr, TRUE);
 }
 
+// The second list is the first one's copy: the store is read once.
+void CopyList(HWND from, HWND to) {
+    SendMessageW(to, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(to, LB_RESETCONTENT, 0, 0);
+    const LRESULT count = SendMessageW(from, LB_GETCOUNT, 0, 0);
+    if (count > 0) {
+        SendMessageW(to, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(count * 32 * sizeof(wchar_t)));
+        wchar_t name[kUiStringChars > kNameChars ? kUiStringChars : kNameChars];
+        const LRESULT room = sizeof(name) / sizeof(name[0]);
+        for (LRESULT i = 0; i < count; ++i) {
+            const LRESULT length = SendMessageW(from, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+            if (length < 0 || length >= room) continue;
+            if (SendMessageW(from, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name)) != length)
+                continue;
+            SendMessageW(to, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        }
+    }
+    SendMessageW(to, LB_SETHORIZONTALEXTENT, SendMessageW(from, LB_GETHORIZONTALEXTENT, 0, 0), 0);
+    SendMessageW(to, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(to, nullptr, TRUE);
+}
+
 void FillLists(HWND page, HANDLE printer) {
     FillList(FirstList(page), printer);
-    FillList(SecondList(page), printer);
+    CopyList(FirstList(page), SecondList(page));
 }
 
 // Selects the item whose text is `name` (whole and without regard to case,
