@@ -1,13 +1,19 @@
-// The two entry points the driver finds by name. There is no DllMain: loading
-// the module needs nothing beyond the runtime's own start-up.
+// The two entry points the driver finds by name, and DllMain, which loading
+// needs nothing from: it only gives back what the runtime keeps at unload.
 #include <windows.h>
 #include <unknwn.h>
 
 #include <new>
 
 #include "platform/oem_abi.h"
+#include "platform/runtime_reserve.h"
 #include "render/class_factory.h"
 #include "render/module_counts.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH) ReleaseRuntimeReserve(reserved);
+    return TRUE;
+}
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void **ppv) {
     if (!ppv) return E_POINTER;

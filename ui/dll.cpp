@@ -2,11 +2,12 @@
 #include <windows.h>
 
 #include "platform/oem_abi.h"
+#include "platform/runtime_reserve.h"
 #include "ui/activation_context.h"
 #include "ui/class_factory.h"
 #include "ui/module.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         SetUiModule(instance);
@@ -14,6 +15,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         break;
     case DLL_PROCESS_DETACH:
         ReleaseUiActivationContext();
+        ReleaseRuntimeReserve(reserved);
         break;
     default:
         break;

@@ -247,7 +247,9 @@ int GdiJob::GdiEndPage(HDC dc) {
 }
 
 void GdiJob::SawText(HDC dc, const wchar_t *text, size_t length) {
-    if (dc != dc_.get() || !options_.record) return;
+    if (dc != dc_.get()) return;
+    ++drawnTexts;
+    if (!options_.record) return;
     EventRecord *record = Innermost();
     if (record) record->texts.emplace_back(text, length);
 }

@@ -117,6 +117,9 @@ public:
     // in the text drawing calls uiplug made on the job's device context.
     double eventSeconds[DOCUMENTEVENT_LAST + 1] = {};
     double textSeconds = 0.0;
+    // Text drawing calls uiplug made on the job's device context, counted
+    // with or without records.
+    long drawnTexts = 0;
 
     // Calls made by the patched imports (public for them, not for tests).
     int GdiExtEscape(HDC dc, int code, int cbIn, LPCSTR in, int cbOut, LPSTR out);

@@ -48,14 +48,28 @@ DWORD GdiObjectCount() {
     return n ? n : CountSharedTableHandles();
 }
 
-size_t ProcessHeapBytes() {
-    HANDLE heap = GetProcessHeap();
+namespace {
+
+size_t BusyBytes(HANDLE heap) {
     if (!HeapLock(heap)) return 0;
     size_t busy = 0;
     PROCESS_HEAP_ENTRY entry{};
     while (HeapWalk(heap, &entry))
         if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
     HeapUnlock(heap);
+    return busy;
+}
+
+}  // namespace
+
+size_t ProcessHeapBytes() { return BusyBytes(GetProcessHeap()); }
+
+size_t AllHeapBytes() {
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    if (count == 0 || count > 64) return ProcessHeapBytes();
+    size_t busy = 0;
+    for (DWORD i = 0; i < count; ++i) busy += BusyBytes(heaps[i]);
     return busy;
 }
 

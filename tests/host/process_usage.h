@@ -15,4 +15,8 @@ DWORD GdiObjectCount();
 // Bytes in use in the process heap (busy blocks, as HeapWalk reports them).
 size_t ProcessHeapBytes();
 
+// Bytes in use in every heap of the process, the C runtime's own included
+// (what the plug-ins allocate with malloc and new lives there).
+size_t AllHeapBytes();
+
 }  // namespace testbed

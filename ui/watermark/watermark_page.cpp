@@ -82,17 +82,46 @@ void SetListLabels(HWND page, uint32_t order) {
     SetLabel(page, IDC_WMPAGE_SECOND_LABEL, second);
 }
 
+// A user may keep hundreds of watermarks: the list is drawn once, after it
+// is filled, and its storage taken at once (the stored count is a hint).
 void FillList(HWND list, HANDLE printer) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    const WPARAM items = static_cast<WPARAM>(ReadWatermarkCount(printer)) + 1;
+    SendMessageW(list, LB_INITSTORAGE, items, static_cast<LPARAM>(items * 32 * sizeof(wchar_t)));
     wchar_t none[kUiStringChars];
     LoadUiString(IDS_WM_NONE, none, kUiStringChars);
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(none));
     FillWatermarkList(printer, list);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+// The second list is the first one's copy: the store is read once.
+void CopyList(HWND from, HWND to) {
+    SendMessageW(to, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(to, LB_RESETCONTENT, 0, 0);
+    const LRESULT count = SendMessageW(from, LB_GETCOUNT, 0, 0);
+    if (count > 0) {
+        SendMessageW(to, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(count * 32 * sizeof(wchar_t)));
+        wchar_t name[kUiStringChars > kNameChars ? kUiStringChars : kNameChars];
+        const LRESULT room = sizeof(name) / sizeof(name[0]);
+        for (LRESULT i = 0; i < count; ++i) {
+            const LRESULT length = SendMessageW(from, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+            if (length < 0 || length >= room) continue;
+            if (SendMessageW(from, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name)) != length)
+                continue;
+            SendMessageW(to, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        }
+    }
+    SendMessageW(to, LB_SETHORIZONTALEXTENT, SendMessageW(from, LB_GETHORIZONTALEXTENT, 0, 0), 0);
+    SendMessageW(to, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(to, nullptr, TRUE);
 }
 
 void FillLists(HWND page, HANDLE printer) {
     FillList(FirstList(page), printer);
-    FillList(SecondList(page), printer);
+    CopyList(FirstList(page), SecondList(page));
 }
 
 // Selects the item whose text is `name` (whole and without regard to case,
