@@ -82,7 +82,7 @@ std::vector<std::string> GrowthBeyond(const std::vector<Figures> &checkpoints, s
         };
         check("GDI objects", f.gdiObjects, base.gdiObjects, t.gdiObjects);
         check("user objects", f.userObjects, base.userObjects, t.userObjects);
-        check("handles", f.handles, base.handles, t.handles);
+        check("handles", f.handles, base.handles, t.handles + t.handlesPerJob * (f.jobs - base.jobs));
         check("heap bytes", f.heapBytes, base.heapBytes, t.heapBytes);
     }
     return faults;

@@ -12,6 +12,7 @@ namespace longjob {
 
 struct Figures {
     long pages = 0;
+    long jobs = 0;
     long gdiObjects = 0;
     long userObjects = 0;
     long handles = 0;
@@ -32,6 +33,16 @@ struct Tolerance {
     long gdiObjects = 12;
     long userObjects = 0;
     long handles = 4;
+    // An open fault, measured and bounded rather than hidden: on x86 each
+    // unload of a plug-in leaves the two synchronisation handles that the
+    // statically linked runtime's unwinder makes when the module loads (its
+    // DWARF frame registration; x64 unwinds through the system's tables and
+    // keeps nothing). Any other handle a job keeps still fails the run.
+#if defined(__i386__)
+    long handlesPerJob = 2;
+#else
+    long handlesPerJob = 0;
+#endif
     long long heapBytes = 64 * 1024;
 };
 
