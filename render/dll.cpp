@@ -6,12 +6,12 @@
 #include <new>
 
 #include "platform/oem_abi.h"
-#include "platform/runtime_reserve.h"
+#include "platform/runtime_unload.h"
 #include "render/class_factory.h"
 #include "render/module_counts.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_DETACH) ReleaseRuntimeReserve(reserved);
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH) ReleaseRuntimeOnUnload(instance, reserved);
     return TRUE;
 }
 

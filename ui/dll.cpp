@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "platform/oem_abi.h"
-#include "platform/runtime_reserve.h"
+#include "platform/runtime_unload.h"
 #include "ui/activation_context.h"
 #include "ui/class_factory.h"
 #include "ui/module.h"
@@ -15,7 +15,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         break;
     case DLL_PROCESS_DETACH:
         ReleaseUiActivationContext();
-        ReleaseRuntimeReserve(reserved);
+        ReleaseRuntimeOnUnload(instance, reserved);
         break;
     default:
         break;

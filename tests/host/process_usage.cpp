@@ -73,4 +73,10 @@ size_t AllHeapBytes() {
     return busy;
 }
 
+DWORD LowestFreeTlsIndex() {
+    const DWORD index = TlsAlloc();
+    if (index != TLS_OUT_OF_INDEXES) TlsFree(index);
+    return index;
+}
+
 }  // namespace testbed

@@ -19,4 +19,8 @@ size_t ProcessHeapBytes();
 // (what the plug-ins allocate with malloc and new lives there).
 size_t AllHeapBytes();
 
+// The lowest TLS index that no one holds: it moves up when a module takes an
+// index and keeps it.
+DWORD LowestFreeTlsIndex();
+
 }  // namespace testbed

@@ -18,12 +18,16 @@ TEST(UiPlugModule, UnloadingGivesBackWhatLoadingTook) {
     ASSERT_NE(first, nullptr);
     FreeLibrary(first);
     const size_t before = testbed::AllHeapBytes();
+    const long handlesBefore = testbed::CountOpenHandles();
+    const DWORD freeTlsBefore = testbed::LowestFreeTlsIndex();
     for (int i = 0; i < 8; ++i) {
         HMODULE module = LoadLibraryW(copy.c_str());
         ASSERT_NE(module, nullptr);
         ASSERT_TRUE(FreeLibrary(module));
     }
     EXPECT_LT(testbed::AllHeapBytes(), before + 16 * 1024);
+    EXPECT_EQ(testbed::CountOpenHandles(), handlesBefore);
+    EXPECT_EQ(testbed::LowestFreeTlsIndex(), freeTlsBefore);
     DeleteFileW(copy.c_str());
 }
 

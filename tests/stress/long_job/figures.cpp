@@ -48,19 +48,20 @@ Figures Measure() {
     f.userObjects = UserObjectCount();
     // GetProcessHandleCount, or the system's handle table where Wine answers 0.
     f.handles = testbed::CountOpenHandles();
+    f.tlsIndex = static_cast<long>(testbed::LowestFreeTlsIndex());
     // Every heap: the C runtime the plug-ins allocate through keeps its own.
     f.heapBytes = static_cast<long long>(testbed::AllHeapBytes());
     return f;
 }
 
 void PrintHeader() {
-    std::printf("%8s %12s %12s %10s %14s %11s\n", "pages", "GDI objects", "user objects", "handles", "heap bytes",
-                "ms/page");
+    std::printf("%8s %12s %12s %10s %10s %14s %11s\n", "pages", "GDI objects", "user objects", "handles",
+                "TLS index", "heap bytes", "ms/page");
 }
 
 void PrintRow(const Figures &f) {
-    std::printf("%8ld %12ld %12ld %10ld %14lld %11.2f\n", f.pages, f.gdiObjects, f.userObjects, f.handles,
-                f.heapBytes, f.msPerPage);
+    std::printf("%8ld %12ld %12ld %10ld %10ld %14lld %11.2f\n", f.pages, f.gdiObjects, f.userObjects, f.handles,
+                f.tlsIndex, f.heapBytes, f.msPerPage);
     std::fflush(stdout);
 }
 
@@ -82,7 +83,8 @@ std::vector<std::string> GrowthBeyond(const std::vector<Figures> &checkpoints, s
         };
         check("GDI objects", f.gdiObjects, base.gdiObjects, t.gdiObjects);
         check("user objects", f.userObjects, base.userObjects, t.userObjects);
-        check("handles", f.handles, base.handles, t.handles + t.handlesPerJob * (f.jobs - base.jobs));
+        check("handles", f.handles, base.handles, t.handles);
+        check("TLS index", f.tlsIndex, base.tlsIndex, t.tlsIndex);
         check("heap bytes", f.heapBytes, base.heapBytes, t.heapBytes);
     }
     return faults;

@@ -152,7 +152,6 @@ struct Run {
         const double now = NowMs();
         longjob::Figures f = longjob::Measure();
         f.pages = pagesDone;
-        f.jobs = jobs;
         const long since = checkpoints.empty() ? pagesDone : pagesDone - checkpoints.back().pages;
         f.msPerPage = since > 0 ? (now - intervalStart) / static_cast<double>(since) : 0.0;
         checkpoints.push_back(f);
