@@ -10,26 +10,35 @@ pkgs=(mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake ninja-
       googletest wine wine64 ghostscript xvfb x11-apps imagemagick fonts-liberation
       xauth xdotool)
 for p in "${pkgs[@]}"; do have "$p" || need+=("$p"); done
-need32=0
-have wine32:i386 || need32=1
-
-if [ ${#need[@]} -eq 0 ] && [ "$need32" -eq 0 ]; then
-  exit 0
-fi
-
 # Whether this kernel starts 32-bit Linux processes at all (some do not; there
 # wine32 can never start and the x86 tests are skipped): a three-instruction
-# i386 program, assembled here, exits with 0 where it can run.
+# i386 program, assembled here, exits with 0 where it can run. 0: it runs,
+# 1: it cannot, 2: no assembler to tell.
 runs_32bit() {
-  local d rc=1
+  local d rc=2
+  command -v as >/dev/null && command -v ld >/dev/null || return 2
   d=$(mktemp -d)
   printf '.globl _start\n_start: movl $1, %%eax\n xorl %%ebx, %%ebx\n int $0x80\n' > "$d/t.s"
   if as --32 -o "$d/t.o" "$d/t.s" 2>/dev/null && ld -m elf_i386 -o "$d/t" "$d/t.o" 2>/dev/null; then
-    "$d/t" 2>/dev/null && rc=0
+    if "$d/t" 2>/dev/null; then rc=0; else rc=1; fi
   fi
   rm -rf "$d"
   return $rc
 }
+
+need32=0
+if ! have wine32:i386; then
+  rc32=0; runs_32bit || rc32=$?
+  if [ "$rc32" -eq 1 ]; then
+    echo "this machine runs no 32-bit processes: wine32 is left out and the x86 tests will be skipped" >&2
+  else
+    need32=1
+  fi
+fi
+
+if [ ${#need[@]} -eq 0 ] && [ "$need32" -eq 0 ]; then
+  exit 0
+fi
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
@@ -53,15 +62,10 @@ done
 if [ ${#need[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
-# wine32 in its own step: its i386 dependencies come from other indexes, and
-# on a machine without 32-bit processes it is of no use, so a failure there
-# must not stop the x64 tests. Where 32-bit processes run, it is required.
+# wine32 in its own step, so that the message says which part failed.
 if [ "$need32" -eq 1 ]; then
   if ! $SUDO apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null; then
-    if runs_32bit; then
-      echo "wine32:i386 could not be installed, and this machine runs 32-bit processes: the x86 tests need it" >&2
-      exit 1
-    fi
-    echo "wine32:i386 could not be installed; this machine runs no 32-bit processes, so the x86 tests will be skipped" >&2
+    echo "wine32:i386 could not be installed: the x86 tests need it" >&2
+    exit 1
   fi
 fi
