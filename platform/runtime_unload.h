@@ -31,8 +31,8 @@ extern "C" const PIMAGE_TLS_CALLBACK __xl_f;
 
 namespace runtime_unload {
 
-// The highest index TlsGetValue accepts: the 64 slots in the TEB and the
-// 1,024 expansion slots.
+// The indexes TlsGetValue accepts: the 64 slots in the TEB and the 1,024
+// expansion slots.
 constexpr DWORD kTlsIndexes = 64 + 1024;
 
 // The library keeps its index to itself. Its callback sets exactly one value
@@ -43,12 +43,13 @@ inline void ReleaseThreadRecord(HINSTANCE instance) {
     for (DWORD i = 0; i < kTlsIndexes; ++i) before[i] = TlsGetValue(i);
     __xl_f(instance, DLL_THREAD_DETACH, nullptr);
     DWORD released = TLS_OUT_OF_INDEXES;
+    int cleared = 0;
     for (DWORD i = 0; i < kTlsIndexes; ++i) {
         if (!before[i] || TlsGetValue(i)) continue;
-        if (released != TLS_OUT_OF_INDEXES) return;  // not the library's doing alone
         released = i;
+        ++cleared;
     }
-    if (released != TLS_OUT_OF_INDEXES) TlsFree(released);
+    if (cleared == 1) TlsFree(released);  // more would not be the library's doing alone
     SetLastError(lastError);
 }
 

@@ -2,6 +2,8 @@
 
 #include <winternl.h>
 
+#include "tests/host/ui_host.h"
+
 namespace testbed {
 namespace {
 
@@ -77,6 +79,16 @@ DWORD LowestFreeTlsIndex() {
     const DWORD index = TlsAlloc();
     if (index != TLS_OUT_OF_INDEXES) TlsFree(index);
     return index;
+}
+
+Holdings HoldingsNow() { return {AllHeapBytes(), CountOpenHandles(), LowestFreeTlsIndex()}; }
+
+bool CycleModule(const std::wstring &path, int cycles) {
+    for (int i = 0; i < cycles; ++i) {
+        HMODULE module = LoadLibraryW(path.c_str());
+        if (!module || !FreeLibrary(module)) return false;
+    }
+    return true;
 }
 
 }  // namespace testbed

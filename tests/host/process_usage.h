@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
 namespace testbed {
 
@@ -22,5 +23,17 @@ size_t AllHeapBytes();
 // The lowest TLS index that no one holds: it moves up when a module takes an
 // index and keeps it.
 DWORD LowestFreeTlsIndex();
+
+// What a module's unload must give back.
+struct Holdings {
+    size_t heapBytes;
+    long handles;
+    DWORD freeTlsIndex;
+};
+Holdings HoldingsNow();
+
+// Loads and unloads the module at `path` `cycles` times; false as soon as a
+// load or an unload fails.
+bool CycleModule(const std::wstring &path, int cycles);
 
 }  // namespace testbed

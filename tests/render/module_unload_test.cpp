@@ -9,36 +9,13 @@
 
 namespace {
 
-struct Held {
-    size_t heapBytes;
-    long handles;
-    DWORD freeTlsIndex;
-};
-
-Held HeldNow() {
-    return {testbed::AllHeapBytes(), testbed::CountOpenHandles(), testbed::LowestFreeTlsIndex()};
-}
-
-// Eight cycles after a first one (whose one-time costs belong to the process).
-Held AfterCycles(const std::wstring &path) {
-    HMODULE first = LoadLibraryW(path.c_str());
-    EXPECT_NE(first, nullptr);
-    if (first) FreeLibrary(first);
-    for (int i = 0; i < 8; ++i) {
-        HMODULE module = LoadLibraryW(path.c_str());
-        EXPECT_NE(module, nullptr);
-        if (module) {
-            EXPECT_TRUE(FreeLibrary(module));
-        }
-    }
-    return HeldNow();
-}
-
 TEST(RenderModule, UnloadingGivesBackWhatLoadingTook) {
     const std::wstring path = testbed::ProgramDirFile(L"renderplug.dll");
-    AfterCycles(path);
-    const Held before = HeldNow();
-    const Held after = AfterCycles(path);
+    // The first load's one-time costs belong to the process.
+    ASSERT_TRUE(testbed::CycleModule(path, 1));
+    const testbed::Holdings before = testbed::HoldingsNow();
+    ASSERT_TRUE(testbed::CycleModule(path, 8));
+    const testbed::Holdings after = testbed::HoldingsNow();
     // A whole load's worth per cycle (the runtime's reserve is 73 KB on x64,
     // 37 KB on x86) would be far above this.
     EXPECT_LT(after.heapBytes, before.heapBytes + 16 * 1024);
@@ -52,15 +29,16 @@ TEST(RenderModule, UnloadingGivesBackWhatLoadingTook) {
 // the probe's load makes one, as the plug-ins' loads do on x86.
 TEST(RenderModule, ThreadLibraryRecordGoesWithTheModule) {
     const std::wstring path = testbed::ProgramDirFile(L"runtime_probe.dll");
-    AfterCycles(path);
-    const Held before = HeldNow();
+    ASSERT_TRUE(testbed::CycleModule(path, 1));
+    const testbed::Holdings before = testbed::HoldingsNow();
     HMODULE module = LoadLibraryW(path.c_str());
     ASSERT_NE(module, nullptr);
-    const Held loaded = HeldNow();
+    const testbed::Holdings loaded = testbed::HoldingsNow();
     FreeLibrary(module);
     EXPECT_GE(loaded.handles, before.handles + 2);  // the record exists while loaded
     EXPECT_NE(loaded.freeTlsIndex, before.freeTlsIndex);
-    const Held after = AfterCycles(path);
+    ASSERT_TRUE(testbed::CycleModule(path, 8));
+    const testbed::Holdings after = testbed::HoldingsNow();
     EXPECT_EQ(after.handles, before.handles);
     EXPECT_EQ(after.freeTlsIndex, before.freeTlsIndex);
 }

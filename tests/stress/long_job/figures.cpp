@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "tests/host/process_usage.h"
-#include "tests/host/ui_host.h"
 
 namespace longjob {
 namespace {
@@ -46,11 +45,13 @@ Figures Measure() {
     Figures f;
     f.gdiObjects = static_cast<long>(testbed::GdiObjectCount());
     f.userObjects = UserObjectCount();
-    // GetProcessHandleCount, or the system's handle table where Wine answers 0.
-    f.handles = testbed::CountOpenHandles();
-    f.tlsIndex = static_cast<long>(testbed::LowestFreeTlsIndex());
-    // Every heap: the C runtime the plug-ins allocate through keeps its own.
-    f.heapBytes = static_cast<long long>(testbed::AllHeapBytes());
+    // Handles from GetProcessHandleCount, or the system's handle table where
+    // Wine answers 0; heap bytes of every heap, since the C runtime the
+    // plug-ins allocate through keeps its own.
+    const testbed::Holdings held = testbed::HoldingsNow();
+    f.handles = held.handles;
+    f.tlsIndex = static_cast<long>(held.freeTlsIndex);
+    f.heapBytes = static_cast<long long>(held.heapBytes);
     return f;
 }
 
