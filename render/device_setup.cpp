@@ -2,7 +2,22 @@
 
 #include <strsafe.h>
 
+#include <cstddef>
+#include <new>
+#include <type_traits>
+#include <utility>
+
 namespace {
+
+struct DeviceRecord {
+    DeviceState state;
+    DevicePrivate priv;
+};
+// The driver holds a pointer to the state; the record is found from it.
+static_assert(std::is_standard_layout<DeviceRecord>::value && offsetof(DeviceRecord, state) == 0,
+              "the state opens the record");
+
+DeviceRecord *RecordOf(DeviceState *state) { return reinterpret_cast<DeviceRecord *>(state); }
 
 template <size_t N>
 void CopyBounded(wchar_t (&to)[N], const wchar_t (&from)[N]) {
@@ -14,8 +29,10 @@ void CopyBounded(wchar_t (&to)[N], const wchar_t (&from)[N]) {
 }  // namespace
 
 DeviceState *CreateDeviceState(const DRVENABLEDATA *driver, IPrintCorePS2 *helper) {
-    auto *state = static_cast<DeviceState *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(DeviceState)));
-    if (!state) return nullptr;
+    void *block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(DeviceRecord));
+    if (!block) return nullptr;
+    auto *record = new (block) DeviceRecord{};
+    DeviceState *state = &record->state;
     state->size = kDeviceStateSize;
     if (driver) {
         state->driverVersion = driver->iDriverVersion;
@@ -31,12 +48,20 @@ DeviceState *CreateDeviceState(const DRVENABLEDATA *driver, IPrintCorePS2 *helpe
 }
 
 void FreeDeviceState(DeviceState *state) {
-    if (state) HeapFree(GetProcessHeap(), 0, state);
+    if (!state) return;
+    DeviceRecord *record = RecordOf(state);
+    record->~DeviceRecord();
+    HeapFree(GetProcessHeap(), 0, record);
 }
 
-bool CarryDeviceState(const DeviceState *from, DeviceState *to) {
+DevicePrivate *PrivateOf(DeviceState *state) { return state ? &RecordOf(state)->priv : nullptr; }
+
+bool CarryDeviceState(DeviceState *from, DeviceState *to) {
     if (!from || !to) return false;
     if (from == to) return true;
+    // The job goes on in the same file; a file the new device had opened
+    // itself is closed.
+    PrivateOf(to)->outputFile = std::move(PrivateOf(from)->outputFile);
     CopyBounded(to->documentName, from->documentName);
     CopyBounded(to->userName, from->userName);
     to->jobId = from->jobId;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "render/public_devmode.h"
+
 namespace {
 
 // Copies a record out when the caller's buffer holds all of it.
@@ -23,8 +25,6 @@ T ReadInputAt(const EscapeCall &call, size_t offset) {
     memcpy(&value, static_cast<const BYTE *>(call.pvIn) + offset, sizeof(value));
     return value;
 }
-
-constexpr size_t kPublicSizeFieldsEnd = offsetof(DEVMODEW, dmDriverExtra) + sizeof(WORD);
 
 }  // namespace
 
@@ -57,9 +57,7 @@ ULONG GetJobTime(const EscapeTarget &target, const EscapeCall &call) {
 ULONG SetPublicDevmode(const EscapeTarget &target, const EscapeCall &call) {
     DEVMODEW *dm = target.publicDm;
     const ULONG size = dm->dmSize;
-    if (!InputIsWhole(call, size) || size < kPublicSizeFieldsEnd) return size;
-    if (ReadInputAt<WORD>(call, offsetof(DEVMODEW, dmSize)) != dm->dmSize) return size;
-    if (ReadInputAt<WORD>(call, offsetof(DEVMODEW, dmDriverExtra)) != dm->dmDriverExtra) return size;
+    if (!InputIsWhole(call, size) || !IsAcceptablePublicDevmode(call.pvIn, size, *dm)) return size;
     memmove(dm, call.pvIn, size);
     return size;
 }

@@ -43,8 +43,9 @@ ULONG GetPrivateDevmode(const EscapeTarget &target, const EscapeCall &call);
 ULONG GetDeviceState(const EscapeTarget &target, const EscapeCall &call);
 ULONG GetJobTime(const EscapeTarget &target, const EscapeCall &call);
 
-// The public record keeps the size and driver extra it has: the driver
-// allocated it for exactly those.
+// The public record keeps the size and driver extra it has (the driver
+// allocated it for exactly those) and is replaced only by one whose fields
+// are in range (IsAcceptablePublicDevmode); otherwise it stays as it is.
 ULONG SetPublicDevmode(const EscapeTarget &target, const EscapeCall &call);
 // The new private record is validated, so that its dwSize and strings are
 // again safe for every later reader.

@@ -118,7 +118,7 @@ HRESULT STDMETHODCALLTYPE RenderPlugin::WritePrinter(PDEVOBJ pdevobj, PVOID pBuf
                                                      PDWORD pcbWritten) {
     // The driver's probe at DrvEnablePDEV time: say the method is implemented.
     if (!pdevobj && !pBuf && cbBuffer == 0) return S_OK;
-    return WriteJobOutput(pdevobj, pBuf, cbBuffer, pcbWritten, &outputFileStarted);
+    return WriteJobOutput(pdevobj, pBuf, cbBuffer, pcbWritten, &outputPaths);
 }
 
 HRESULT STDMETHODCALLTYPE RenderPlugin::GetPDEVAdjustment(PDEVOBJ, DWORD, PVOID, DWORD, BOOL *) {

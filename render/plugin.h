@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/oem_abi.h"
+#include "render/output_file.h"
 
 class RenderPlugin final : public IPrintOemPS2 {
 public:
@@ -41,6 +42,6 @@ private:
 
     volatile LONG refCount = 1;
     IPrintCorePS2 *coreHelper = nullptr;  // one reference held while set
-    DWORD outputFileStarted = 0;          // the File/EPS output has been created by this object
+    OutputPathMemory outputPaths;         // the path of the latest job's File/EPS output
     DRVFN *hookTable = nullptr;           // handed to the driver by EnableDriver
 };

@@ -2,19 +2,13 @@
 // settings, or nowhere.
 #pragma once
 
-#include <cstddef>
-
 #include "platform/oem_abi.h"
+#include "render/output_file.h"
 
-// Sends `count` bytes of job output on their way. *outputFileStarted is 0
-// until the first write that creates the output file, which it truncates;
-// later writes append. Every failure is S_FALSE.
-HRESULT WriteJobOutput(const DEVOBJ *dev, const void *buffer, DWORD count, DWORD *written,
-                       DWORD *outputFileStarted);
-
-// The output path comes from a devmode that any application can fill in,
-// while the renderer may run with more rights than that application: only a
-// plain absolute path to a file on a drive or a UNC share is accepted. No
-// device or namespace prefix, no alternate data stream, no relative path; the
-// string must end within `capacity` characters.
-bool IsAcceptableOutputPath(const wchar_t *path, size_t capacity);
+// Sends `count` bytes of job output on their way. The File and EPS
+// destinations write to the file the device's job opened at its first write
+// (see OpenJobOutputFile); `paths` is the plug-in object's memory of the
+// latest job's path. *written is the count taken: what went to the spooler,
+// or all of it when it went to the file or was discarded. Every failure is
+// S_FALSE.
+HRESULT WriteJobOutput(const DEVOBJ *dev, const void *buffer, DWORD count, DWORD *written, OutputPathMemory *paths);

@@ -1,6 +1,7 @@
 // What the hooks refuse: calls without the job's records, and records a caller
 // could use to break the device or make later readers run past a buffer.
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "tests/host/guarded_buffer.h"
@@ -200,5 +201,62 @@ TEST_F(EscapeTest, PublicDevmodeKeepsTheSizeTheDriverAllocatedItFor) {
         EXPECT_EQ(esc->Escape(ESC_SET_PUBLIC_DEVMODE, size, incoming.data(), 0, nullptr), size)
             << claim.dmSize << " " << claim.dmDriverExtra;
         EXPECT_EQ(esc->device().publicDm, before);
+    }
+}
+
+// A replacement public devmode is taken only with every field that the
+// renderer or the core driver reads in its documented range and both names
+// ending in their arrays; otherwise the job keeps the record it has.
+TEST_F(EscapeTest, PublicDevmodeOutOfRangeLeavesTheJobsRecord) {
+    DEVMODEW *dm = publicDevmode();
+    const ULONG size = dm->dmSize;
+    const std::vector<uint8_t> before = esc->device().publicDm;
+    using Change = void (*)(DEVMODEW &d);
+    const struct {
+        const char *what;
+        Change change;
+    } refused[] = {
+        {"negative copies", [](DEVMODEW &d) { d.dmCopies = -3; }},
+        {"negative copies, bit clear", [](DEVMODEW &d) { d.dmFields &= ~DM_COPIES, d.dmCopies = -1; }},
+        {"no copies", [](DEVMODEW &d) { d.dmFields |= DM_COPIES, d.dmCopies = 0; }},
+        {"10000 copies", [](DEVMODEW &d) { d.dmFields |= DM_COPIES, d.dmCopies = 10000; }},
+        {"orientation 3", [](DEVMODEW &d) { d.dmFields |= DM_ORIENTATION, d.dmOrientation = 3; }},
+        {"paper size 0", [](DEVMODEW &d) { d.dmFields |= DM_PAPERSIZE, d.dmPaperSize = 0; }},
+        {"paper size past the last", [](DEVMODEW &d) { d.dmFields |= DM_PAPERSIZE, d.dmPaperSize = DMPAPER_LAST + 1; }},
+        {"user paper without length",
+         [](DEVMODEW &d) { d.dmFields |= DM_PAPERSIZE, d.dmPaperSize = DMPAPER_USER, d.dmPaperLength = 0; }},
+        {"negative paper width", [](DEVMODEW &d) { d.dmPaperWidth = -1; }},
+        {"duplex 4", [](DEVMODEW &d) { d.dmFields |= DM_DUPLEX, d.dmDuplex = 4; }},
+        {"duplex -1, bit clear", [](DEVMODEW &d) { d.dmFields &= ~DM_DUPLEX, d.dmDuplex = -1; }},
+        {"collate 2", [](DEVMODEW &d) { d.dmFields |= DM_COLLATE, d.dmCollate = 2; }},
+        {"color 3", [](DEVMODEW &d) { d.dmFields |= DM_COLOR, d.dmColor = 3; }},
+        {"scale 0", [](DEVMODEW &d) { d.dmFields |= DM_SCALE, d.dmScale = 0; }},
+        {"quality -5", [](DEVMODEW &d) { d.dmFields |= DM_PRINTQUALITY, d.dmPrintQuality = -5; }},
+        {"N-up 3", [](DEVMODEW &d) { d.dmFields |= DM_NUP, d.dmNup = 3; }},
+        {"unknown field bit", [](DEVMODEW &d) { d.dmFields |= 0x40000000; }},
+        {"unterminated device name", [](DEVMODEW &d) { wmemset(d.dmDeviceName, L'D', CCHDEVICENAME); }},
+        {"unterminated form name", [](DEVMODEW &d) { wmemset(d.dmFormName, L'F', CCHFORMNAME); }},
+    };
+    for (const auto &r : refused) {
+        std::vector<uint8_t> incoming = BytesOf(dm, size);
+        r.change(*reinterpret_cast<DEVMODEW *>(incoming.data()));
+        EXPECT_EQ(esc->Escape(ESC_SET_PUBLIC_DEVMODE, size, incoming.data(), 0, nullptr), size) << r.what;
+        EXPECT_EQ(esc->device().publicDm, before) << r.what;
+    }
+
+    // The edges of the ranges are taken.
+    const Change taken[] = {
+        [](DEVMODEW &d) { d.dmFields |= DM_COPIES, d.dmCopies = 9999; },
+        [](DEVMODEW &d) {
+            d.dmFields |= DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
+            d.dmPaperSize = DMPAPER_USER, d.dmPaperLength = 2970, d.dmPaperWidth = 2100;
+        },
+        [](DEVMODEW &d) { d.dmFields |= DM_PRINTQUALITY, d.dmPrintQuality = DMRES_HIGH; },
+    };
+    for (Change change : taken) {
+        std::vector<uint8_t> incoming = BytesOf(dm, size);
+        change(*reinterpret_cast<DEVMODEW *>(incoming.data()));
+        EXPECT_EQ(esc->Escape(ESC_SET_PUBLIC_DEVMODE, size, incoming.data(), 0, nullptr), size);
+        EXPECT_EQ(BytesOf(dm, size), incoming);
     }
 }

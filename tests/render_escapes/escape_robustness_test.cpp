@@ -165,6 +165,12 @@ bool PrivateStringsTerminated(const PrivateDevmode &dm) {
            Terminated(f.comments);
 }
 
+// What the job's PJL and the core driver read of the public record.
+bool PublicValuesSane(const DEVMODEW &dm) {
+    return dm.dmCopies >= 0 && dm.dmDuplex >= 0 && dm.dmDuplex <= DMDUP_HORIZONTAL && Terminated(dm.dmDeviceName) &&
+           Terminated(dm.dmFormName);
+}
+
 }  // namespace
 
 TEST_F(EscapeTest, RandomEscapesNeitherFaultNorBreakTheDevice) {
@@ -197,7 +203,8 @@ TEST_F(EscapeTest, RandomEscapesNeitherFaultNorBreakTheDevice) {
                             s.driverFunctions == initial.driverFunctions && s.coreHelper == initial.coreHelper &&
                             Terminated(s.documentName) && Terminated(s.userName) &&
                             dm.header.dwSize == kPrivateDevmodeSize && PrivateStringsTerminated(dm) &&
-                            publicDevmode()->dmSize == publicSize && publicDevmode()->dmDriverExtra == publicExtra;
+                            publicDevmode()->dmSize == publicSize && publicDevmode()->dmDriverExtra == publicExtra &&
+                            PublicValuesSane(*publicDevmode());
         if (!intact) {
             FAIL() << "device broken by call " << i << ": " << (current.startDoc ? "StartDoc job" : "escape")
                    << " 0x" << std::hex << current.code << std::dec << " cjIn " << current.cjIn << " cjOut "
