@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "file_version.h"
+#include "tests/host/pe_image.h"
 #include "tests/host/wine_printer.h"
 #include "tests/package/package_files.h"
 
@@ -55,6 +56,8 @@ void ExpectArchComplete(const Inf &inf, const std::wstring &root, const Arch &ar
         if (!IsPlugin(file)) continue;
         EXPECT_EQ(path, root + L"\\" + arch.folder + L"\\" + file);
         EXPECT_EQ(MachineOf(path), arch.machine) << Narrow(path);
+        // Stripping for the package must leave the linker's mitigations be.
+        EXPECT_EQ(testbed::MissingMitigations(testbed::ReadPeFacts(path)), "") << Narrow(path);
         EXPECT_EQ(FileVersionText(path), version) << Narrow(path);
     }
 }
