@@ -18,7 +18,7 @@ public:
         : Path(plugin == Plugin::Ui ? "uiplug DevMode" : "renderplug DevMode"),
           env_(env),
           plugin_(plugin),
-          in_(0x10000 + 16),
+          in_(sizeof(DEVMODEW) + 0x10000 + 16),
           out_(kRecord) {}
 
     bool Start(std::string *error) override {
@@ -69,7 +69,9 @@ public:
         uint8_t *window = in_.Window(sizeof(DEVMODEW) + input.bytes.size(), guard);
         auto *devmode = reinterpret_cast<DEVMODEW *>(window);
         *devmode = publicDm_;
-        devmode->dmDriverExtra = static_cast<WORD>(input.bytes.size());
+        // A record is read at most to its own size; the longest inputs are
+        // longer than a devmode can say.
+        devmode->dmDriverExtra = static_cast<WORD>(input.bytes.size() < 0xFFFF ? input.bytes.size() : 0xFFFF);
         param.pPublicDMIn = devmode;
         uint8_t *in = window + sizeof(DEVMODEW);
         std::memcpy(in, input.bytes.data(), input.bytes.size());
