@@ -1,6 +1,48 @@
 #include "settings/devmode_calls.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "settings/private_devmode.h"
+
+namespace {
+
+// The record to convert lies among the input devmode's private bytes, the
+// dmDriverExtra bytes after its public part. Its header's size is whatever
+// the devmode's author wrote; only those private bytes are the caller's to
+// give. Nothing when the record does not start among them.
+size_t ReadableInputBytes(const OEMDMPARAM &param) {
+    const DEVMODEW *devmode = param.pPublicDMIn;
+    if (!devmode || !param.pOEMDMIn) return 0;
+    const uintptr_t first = reinterpret_cast<uintptr_t>(devmode) + devmode->dmSize;
+    const uintptr_t end = first + devmode->dmDriverExtra;
+    const uintptr_t record = reinterpret_cast<uintptr_t>(param.pOEMDMIn);
+    if (first < reinterpret_cast<uintptr_t>(devmode) || end < first) return 0;
+    if (record < first || record >= end) return 0;
+    return end - record;
+}
+
+// A record converted onto itself is the caller's own and is kept. Any other
+// is taken through a copy of its readable bytes, whose header claims no more
+// than that copy holds; fewer bytes than a header give the defaults.
+void ConvertWithin(const OEMDMPARAM &param, PrivateDevmode *out) {
+    if (param.pOEMDMIn == out) {
+        ConvertPrivateDevmode(out, out);
+        return;
+    }
+    PrivateDevmode staged;
+    size_t taken = ReadableInputBytes(param);
+    if (taken > sizeof(staged)) taken = sizeof(staged);
+    if (taken < sizeof(staged.header)) {
+        MakeDefaultPrivateDevmode(out);
+        return;
+    }
+    std::memcpy(&staged, param.pOEMDMIn, taken);
+    if (staged.header.dwSize > taken) staged.header.dwSize = static_cast<DWORD>(taken);
+    ConvertPrivateDevmode(&staged, out);
+}
+
+}  // namespace
 
 HRESULT AnswerGetInfo(DWORD dwMode, PVOID pBuffer, DWORD cbSize, PDWORD pcbNeeded,
                       PublisherInfoAnswer publisher) {
@@ -54,7 +96,9 @@ HRESULT AnswerDevMode(DWORD dwMode, OEMDMPARAM *param) {
         MakeDefaultPrivateDevmode(out);
         return S_OK;
     case OEMDM_CONVERT:
-        ConvertPrivateDevmode(in, out);
+        if (!out) return S_OK;
+        ConvertWithin(*param, out);
+        ValidatePrivateDevmode(out);
         return S_OK;
     case OEMDM_MERGE:
         ConvertPrivateDevmode(in, out);

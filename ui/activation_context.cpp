@@ -2,33 +2,45 @@
 
 #include "resources/resource.h"
 #include "ui/module.h"
+#include "ui/module_path.h"
 
 namespace {
 
+// Pages, dialogs and document events may ask for the context first on two
+// threads at once; one context is created, and it is the one released.
+INIT_ONCE g_contextOnce = INIT_ONCE_STATIC_INIT;
 HANDLE g_context = INVALID_HANDLE_VALUE;
 
 HANDLE CreateModuleContext() {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(UiModule(), path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return INVALID_HANDLE_VALUE;
+    ModulePath path;
+    if (!path.Read(UiModule())) return INVALID_HANDLE_VALUE;
     ACTCTXW ctx{};
     ctx.cbSize = sizeof(ctx);
     ctx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID;
-    ctx.lpSource = path;
+    ctx.lpSource = path.text();
     ctx.lpResourceName = MAKEINTRESOURCEW(IDR_MANIFEST);
     ctx.hModule = UiModule();
     HANDLE h = CreateActCtxW(&ctx);
     return h ? h : INVALID_HANDLE_VALUE;
 }
 
+// A context that could not be created is asked for again by the next user.
+BOOL CALLBACK CreateContextOnce(PINIT_ONCE, PVOID, PVOID *) {
+    g_context = CreateModuleContext();
+    return g_context != INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
 HANDLE UiActivationContext() {
-    if (g_context == INVALID_HANDLE_VALUE) g_context = CreateModuleContext();
+    if (!InitOnceExecuteOnce(&g_contextOnce, CreateContextOnce, nullptr, nullptr)) return INVALID_HANDLE_VALUE;
     return g_context;
 }
 
 void ReleaseUiActivationContext() {
+    BOOL pending = FALSE;
+    if (!InitOnceBeginInitialize(&g_contextOnce, INIT_ONCE_CHECK_ONLY, &pending, nullptr) || pending) return;
+    InitOnceInitialize(&g_contextOnce);
     if (g_context == INVALID_HANDLE_VALUE) return;
     using ReleaseFn = void(WINAPI *)(HANDLE);
     HMODULE kernel = GetModuleHandleW(L"Kernel32.dll");

@@ -14,6 +14,7 @@
 #include "ui/plugin.h"
 #include "ui/profiles/store.h"
 #include "ui/spooler_info.h"
+#include "ui/system_library.h"
 
 namespace {
 
@@ -211,7 +212,7 @@ bool IsBookletSelection(HANDLE printer, const OPTITEM *pagesPerSheet, LONG selec
     int index = kFallbackBookletIndex;
     wchar_t configPath[MAX_PATH];
     ActivationScope scope;
-    unique_hmodule compstui(LoadLibraryExW(L"compstui.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    unique_hmodule compstui = LoadSystemLibrary(L"compstui.dll", LOAD_LIBRARY_AS_DATAFILE);
     if (compstui && ReadConfigFilePath(printer, configPath, MAX_PATH)) {
         unique_hmodule config(LoadLibraryExW(configPath, nullptr, LOAD_LIBRARY_AS_DATAFILE));
         wchar_t reference[kUiStringChars];

@@ -27,13 +27,16 @@ constexpr UINT kFilteredEventCount = sizeof(kFilteredEvents) / sizeof(kFilteredE
 // The input of the watermark request escape. Another component writes it,
 // with a 32-bit layout whatever the process: the RECT follows the devmode
 // field directly at 40, so that field is four bytes wide everywhere. Only
-// the named fields are read; the rest is that component's business.
+// the named fields are read; the rest is that component's business. Any
+// program that holds the device context can send this escape, so the
+// devmode field is never followed, in a 32-bit process either: it only has
+// to be non-zero, and the job's devmode comes from the renderer.
 #pragma pack(push, 4)
 struct WatermarkRequest {
     uint8_t unread0[20];
     int32_t logicalPage;
     uint8_t unread1[12];
-    uint32_t devmode;  // the job's DEVMODEW in a 32-bit process; non-zero in any
+    uint32_t devmode;  // non-zero; the sender's own address of the job's devmode
     RECT pageRect;     // the logical page on the sheet, device units
     uint8_t unread2[32];
     float scale;       // size factor of the logical page
@@ -210,19 +213,13 @@ bool ReadWatermarkRequest(const DOCEVENT_ESCAPE &e, WatermarkRequest *request) {
     return request->devmode != 0;
 }
 
-// The devmode to draw with. A 32-bit sender's pointer is used as it is; in a
-// 64-bit process the four bytes cannot hold one, so the job's own devmode is
-// asked from the renderer instead, which is what the pointer names.
-const DEVMODEW *RequestDevmode(HDC dc, const WatermarkRequest &request, unique_process_heap_ptr *owned) {
-    if constexpr (sizeof(void *) == sizeof(request.devmode)) {
-        return reinterpret_cast<const DEVMODEW *>(static_cast<uintptr_t>(request.devmode));
-    } else {
-        if (!RecordFits(dc, ESC_GET_PUBLIC_DEVMODE, kPublicDevmodeBytes)) return nullptr;
-        *owned = AllocateRecord(kPublicDevmodeBytes);
-        if (!*owned) return nullptr;
-        Fetch(dc, ESC_GET_PUBLIC_DEVMODE, owned->get(), kPublicDevmodeBytes);
-        return static_cast<const DEVMODEW *>(owned->get());
-    }
+// The job's devmode, as the renderer holds it, in `owned`.
+const DEVMODEW *RendererDevmode(HDC dc, unique_process_heap_ptr *owned) {
+    if (!RecordFits(dc, ESC_GET_PUBLIC_DEVMODE, kPublicDevmodeBytes)) return nullptr;
+    *owned = AllocateRecord(kPublicDevmodeBytes);
+    if (!*owned) return nullptr;
+    Fetch(dc, ESC_GET_PUBLIC_DEVMODE, owned->get(), kPublicDevmodeBytes);
+    return static_cast<const DEVMODEW *>(owned->get());
 }
 
 // One logical page of a sheet, for booklet and back-to-front jobs whose
@@ -241,7 +238,7 @@ int OnWatermarkRequest(HANDLE printer, HDC dc, const DOCEVENT_ESCAPE &e) {
     facts.page = request.logicalPage;
     Fetch(dc, ESC_GET_JOB_TIME, &facts.jobTime, kJobTimeSize);
     unique_process_heap_ptr devmodeBlock;
-    const DEVMODEW *devmode = RequestDevmode(dc, request, &devmodeBlock);
+    const DEVMODEW *devmode = RendererDevmode(dc, &devmodeBlock);
     if (!devmode) return DOCUMENTEVENT_SUCCESS;
     DrawChosenWatermark(printer, dc, s, devmode, facts, PageSource::Request, &request.pageRect, request.scale);
     return DOCUMENTEVENT_SUCCESS;

@@ -3,15 +3,20 @@
 #include <winspool.h>
 #include <strsafe.h>
 
+#include <cwchar>
+
 #include "platform/raii.h"
 #include "resources/resource.h"
 #include "ui/activation_context.h"
 #include "ui/module.h"
+#include "ui/module_path.h"
+#include "ui/system_library.h"
 
 namespace {
 
-// The module path; rundll32 splits it from the entry point at the comma.
-constexpr wchar_t kPromptCommandFormat[] = L"rundll32 %s,CreateManualDuplexDlg";
+// program, module path. rundll32 takes the quoted module path up to its
+// closing mark, and the entry point after the comma.
+constexpr wchar_t kPromptCommandFormat[] = L"\"%s\" \"%s\",CreateManualDuplexDlg";
 
 // GetPrinterDriverDirectoryW is asked with a buffer of this many bytes.
 constexpr DWORD kDriverDirectoryBytes = 520;
@@ -60,14 +65,20 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     }
 }
 
+bool CanBeQuoted(const wchar_t *path) {
+    if (!path || !path[0] || std::wcschr(path, L'"')) return false;
+    return path[std::wcslen(path) - 1] != L'\\';
+}
+
 }  // namespace
 
-bool BuildPromptCommandLine(HMODULE module, wchar_t (&out)[kPromptCommandChars]) {
+bool PromptProgramPath(wchar_t (&out)[MAX_PATH]) { return SystemFilePath(L"rundll32.exe", out, MAX_PATH); }
+
+bool BuildPromptCommandLine(const wchar_t *program, const wchar_t *modulePath, wchar_t *out, size_t chars) {
+    if (!out || chars == 0) return false;
     out[0] = L'\0';
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return false;
-    if (FAILED(StringCchPrintfW(out, kPromptCommandChars, kPromptCommandFormat, path))) {
+    if (!CanBeQuoted(program) || !CanBeQuoted(modulePath)) return false;
+    if (FAILED(StringCchPrintfW(out, chars, kPromptCommandFormat, program, modulePath))) {
         out[0] = L'\0';
         return false;
     }
@@ -75,15 +86,19 @@ bool BuildPromptCommandLine(HMODULE module, wchar_t (&out)[kPromptCommandChars])
 }
 
 void LaunchManualDuplexPrompt() {
-    wchar_t commandLine[kPromptCommandChars];
-    if (!BuildPromptCommandLine(UiModule(), commandLine)) return;
+    wchar_t program[MAX_PATH];
+    ModulePath module;
+    if (!PromptProgramPath(program) || !module.Read(UiModule())) return;
+    unique_process_heap_ptr buffer(HeapAlloc(GetProcessHeap(), 0, kPromptCommandChars * sizeof(wchar_t)));
+    auto *commandLine = static_cast<wchar_t *>(buffer.get());
+    if (!commandLine || !BuildPromptCommandLine(program, module.text(), commandLine, kPromptCommandChars)) return;
     wchar_t directory[kDriverDirectoryBytes / sizeof(wchar_t)];
     DriverDirectory(directory);
     STARTUPINFOW si = PromptStartupInfo();
     PROCESS_INFORMATION pi{};
     // An empty folder name is no folder: the prompt then starts in ours
     // rather than not at all.
-    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+    if (!CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
                         directory[0] ? directory : nullptr, &si, &pi))
         return;
     unique_handle process(pi.hProcess);

@@ -6,6 +6,7 @@
 #include "platform/raii.h"
 #include "ui/activation_context.h"
 #include "ui/spooler_info.h"
+#include "ui/system_library.h"
 
 namespace {
 
@@ -14,20 +15,39 @@ constexpr size_t kDependentNameChars = 260;
 
 using HtmlHelpFn = HWND(WINAPI *)(HWND, LPCWSTR, UINT, DWORD_PTR);
 
+enum class HelpKind { None, Html, WinHelp };
+
 // hhctrl.ocx stays loaded once used: the help window it opens runs on its code
-// after the call returns.
-HtmlHelpFn HtmlHelpEntry() {
-    static HMODULE module = nullptr;
-    if (!module) {
-        ActivationScope scope;
-        module = LoadLibraryW(L"hhctrl.ocx");
-    }
-    if (!module) return nullptr;
-    return reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void *>(GetProcAddress(module, "HtmlHelpW")));
+// after the call returns, and after this module has gone. Two sheets may ask
+// for it first at the same time on two threads; one reference is taken.
+INIT_ONCE g_helpLibraryOnce = INIT_ONCE_STATIC_INIT;
+HMODULE g_helpLibrary = nullptr;
+
+// A failed load is not remembered: the next Help press tries again.
+BOOL CALLBACK LoadHelpLibrary(PINIT_ONCE, PVOID, PVOID *) {
+    ActivationScope scope;
+    g_helpLibrary = LoadSystemLibrary(L"hhctrl.ocx", 0).release();
+    return g_helpLibrary != nullptr;
 }
 
-bool IsHelpFileName(const wchar_t *name) {
-    return std::wcsstr(name, L".chm") || std::wcsstr(name, L".hlp");
+HtmlHelpFn HtmlHelpEntry() {
+    if (!InitOnceExecuteOnce(&g_helpLibraryOnce, LoadHelpLibrary, nullptr, nullptr)) return nullptr;
+    return reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void *>(GetProcAddress(g_helpLibrary, "HtmlHelpW")));
+}
+
+// File names compare without regard to case; only the last extension says
+// what a file is ("guide.chm.exe" is a program).
+bool EndsWith(const wchar_t *name, size_t length, const wchar_t *extension) {
+    const size_t tail = std::wcslen(extension);
+    if (length <= tail) return false;
+    return CompareStringOrdinal(name + length - tail, static_cast<int>(tail), extension, static_cast<int>(tail),
+                                TRUE) == CSTR_EQUAL;
+}
+
+HelpKind HelpKindOf(const wchar_t *name, size_t length) {
+    if (EndsWith(name, length, L".chm")) return HelpKind::Html;
+    if (EndsWith(name, length, L".hlp")) return HelpKind::WinHelp;
+    return HelpKind::None;
 }
 
 void ShowHtmlHelpBesideSheet(HWND page, const wchar_t *path) {
@@ -60,7 +80,7 @@ bool FindHelpFile(HANDLE printer, wchar_t *buffer, DWORD bufferBytes, DWORD *byt
     if (!name) return false;
     for (; *name; name += std::wcslen(name) + 1) {
         size_t len = wcsnlen(name, kDependentNameChars);
-        if (len == kDependentNameChars || !IsHelpFileName(name)) continue;
+        if (len == kDependentNameChars || HelpKindOf(name, len) == HelpKind::None) continue;
         DWORD size = static_cast<DWORD>((len + 1) * sizeof(wchar_t));
         *bytes = size;
         if (!buffer) return true;
@@ -85,11 +105,16 @@ void ArrangeSideBySide(const RECT &desktop, RECT *sheet, RECT *help) {
 
 void ShowPageHelp(HWND page, const wchar_t *helpFilePath) {
     if (!helpFilePath) return;
-    if (std::wcsstr(helpFilePath, L".chm")) {
+    switch (HelpKindOf(helpFilePath, std::wcslen(helpFilePath))) {
+    case HelpKind::Html:
         ShowHtmlHelpBesideSheet(page, helpFilePath);
         return;
+    case HelpKind::WinHelp:
+        WinHelpW(page, helpFilePath, HELP_FINDER, 0);
+        return;
+    case HelpKind::None:
+        return;
     }
-    if (std::wcsstr(helpFilePath, L".hlp")) WinHelpW(page, helpFilePath, HELP_FINDER, 0);
 }
 
 void ShowFrameContextHelp(HWND page, bool show) {

@@ -16,14 +16,28 @@ using Guard = GuardedBuffer::Guard;
 namespace {
 
 constexpr DWORD kRecordSize = 7648;
+constexpr size_t kPublicSize = sizeof(DEVMODEW);
+
+// A devmode as the driver hands one over, laid out in `bytes`: the public
+// part, `before` bytes of the driver's own, then the plug-in's `extra` bytes.
+// Returns where the plug-in's bytes start.
+uint8_t *LayDevmode(uint8_t *bytes, size_t before, size_t extra) {
+    auto *dm = reinterpret_cast<DEVMODEW *>(bytes);
+    std::memset(dm, 0, kPublicSize);
+    dm->dmSize = static_cast<WORD>(kPublicSize);
+    dm->dmSpecVersion = DM_SPECVERSION;
+    dm->dmDriverExtra = static_cast<WORD>(before + extra);
+    return bytes + kPublicSize + before;
+}
 
 class RenderDevmode : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(host.Load(&error)) << Narrow(error); }
 
-    HRESULT Call(DWORD mode, void *in, void *out) {
+    HRESULT Call(DWORD mode, void *in, void *out, void *publicIn = nullptr) {
         OEMDMPARAM param{};
         param.cbSize = sizeof(param);
+        param.pPublicDMIn = static_cast<DEVMODEW *>(publicIn);
         param.pOEMDMIn = in;
         param.pOEMDMOut = out;
         param.cbBufSize = kRecordSize;
@@ -67,25 +81,75 @@ TEST_F(RenderDevmode, DefaultFillsExactlyTheRecord) {
     }
 }
 
-TEST_F(RenderDevmode, ConvertKeepsValuesAndMergeValidatesThem) {
-    std::vector<uint8_t> in = Defaults();
-    Record(in)->watermarks[0].angle = 200.0;
-    Record(in)->outputDestination = 8;
-    Record(in)->header.dwSize = 2000;  // an earlier, shorter record
-    Record(in)->fax.coverPageParts = 8;  // beyond the earlier record: not taken
+TEST_F(RenderDevmode, ConvertAndMergeTakeTheRecordAndValidateIt) {
+    std::vector<uint8_t> devmode(kPublicSize + kRecordSize);
+    uint8_t *inBytes = LayDevmode(devmode.data(), 0, kRecordSize);
+    std::vector<uint8_t> defaults = Defaults();
+    std::memcpy(inBytes, defaults.data(), kRecordSize);
+    auto *in = reinterpret_cast<PrivateDevmode *>(inBytes);
+    in->watermarks[1].angle = 30.0;
+    in->watermarks[0].angle = 200.0;
+    in->outputDestination = 8;
+    in->header.dwSize = 2000;  // an earlier, shorter record
+    in->fax.coverPageParts = 8;  // beyond the earlier record: not taken
 
-    std::vector<uint8_t> converted = Defaults();
-    ASSERT_EQ(Call(OEMDM_CONVERT, in.data(), converted.data()), S_OK);
-    EXPECT_EQ(Record(converted)->watermarks[0].angle, 200.0);
-    EXPECT_EQ(Record(converted)->outputDestination, 8u);
-    EXPECT_EQ(Record(converted)->fax.coverPageParts, 7u);
-    EXPECT_EQ(Record(converted)->header.dwSize, kRecordSize);
+    for (DWORD mode : {OEMDM_CONVERT, OEMDM_MERGE}) {
+        SCOPED_TRACE(mode);
+        std::vector<uint8_t> out = Defaults();
+        ASSERT_EQ(Call(mode, in, out.data(), devmode.data()), S_OK);
+        EXPECT_EQ(Record(out)->watermarks[1].angle, 30.0);
+        EXPECT_EQ(Record(out)->watermarks[0].angle, 0.0);
+        EXPECT_EQ(Record(out)->outputDestination, 0u);
+        EXPECT_EQ(Record(out)->fax.coverPageParts, 7u);
+        EXPECT_EQ(Record(out)->header.dwSize, kRecordSize);
+    }
+}
 
-    std::vector<uint8_t> merged = Defaults();
-    ASSERT_EQ(Call(OEMDM_MERGE, in.data(), merged.data()), S_OK);
-    EXPECT_EQ(Record(merged)->watermarks[0].angle, 0.0);
-    EXPECT_EQ(Record(merged)->outputDestination, 0u);
-    EXPECT_EQ(Record(merged)->header.dwSize, kRecordSize);
+// The header's size is the devmode author's word; the devmode's own sizes
+// say what the caller holds. The record here claims more than that, with
+// the end of the devmode against an inaccessible page.
+TEST_F(RenderDevmode, ConvertReadsNoFurtherThanTheDevmodeHolds) {
+    const std::vector<uint8_t> defaults = Defaults();
+    for (size_t held : {size_t{0}, size_t{4}, size_t{11}, size_t{12}, size_t{700}, size_t{kRecordSize - 1}}) {
+        SCOPED_TRACE(held);
+        constexpr size_t kDriverOwn = 36;
+        GuardedBuffer devmode(kPublicSize + kDriverOwn + held);
+        ASSERT_TRUE(devmode.ok());
+        uint8_t *in = LayDevmode(devmode.data(), kDriverOwn, held);
+        std::vector<uint8_t> claimed = defaults;
+        Record(claimed)->header.dwSize = 9000;
+        Record(claimed)->watermarks[0].intensity = 55;  // at bytes 688-689: held from 700 on
+        std::memcpy(in, claimed.data(), held);
+
+        std::vector<uint8_t> out = Defaults();
+        Record(out)->watermarks[0].intensity = 77;
+        ASSERT_EQ(Call(OEMDM_CONVERT, in, out.data(), devmode.data()), S_OK);
+        EXPECT_EQ(Record(out)->header.dwSize, kRecordSize);
+        EXPECT_EQ(Record(out)->watermarks[0].intensity, held >= 700 ? 55u : 100u);
+        EXPECT_EQ(Record(out)->pageSizePolicy, 2) << "the defaults beyond what was held";
+    }
+
+    // A record outside the devmode's private bytes, or no devmode: nothing
+    // is read, and the defaults stand.
+    std::vector<uint8_t> devmode(kPublicSize + kRecordSize);
+    uint8_t *inside = LayDevmode(devmode.data(), 0, kRecordSize);
+    std::memcpy(inside, defaults.data(), kRecordSize);
+    reinterpret_cast<PrivateDevmode *>(inside)->watermarks[0].intensity = 55;
+    GuardedBuffer nothing(0);
+    struct Case {
+        const char *what;
+        void *in;
+        void *publicIn;
+    } cases[] = {{"record in the public part", devmode.data() + 8, devmode.data()},
+                 {"record past the private bytes", devmode.data() + devmode.size(), devmode.data()},
+                 {"no devmode", nothing.data(), nullptr}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> out = Defaults();
+        Record(out)->watermarks[0].intensity = 77;
+        ASSERT_EQ(Call(OEMDM_CONVERT, c.in, out.data(), c.publicIn), S_OK);
+        EXPECT_EQ(Record(out)->watermarks[0].intensity, 100u);
+    }
 }
 
 TEST_F(RenderDevmode, UnknownModesAndMissingBlocksFail) {
@@ -98,10 +162,10 @@ TEST_F(RenderDevmode, UnknownModesAndMissingBlocksFail) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
-// The driver guarantees an incoming record of dwSize bytes, no more. Records
-// of every size from 0 to beyond the current one, with random contents, are
-// converted and merged from right against an inaccessible page; the output
-// too sits against one.
+// Records of every size from 0 to beyond the current one, with random
+// contents, each the whole of its devmode's private bytes, are converted
+// and merged from a devmode against an inaccessible page; the output too
+// sits against one. A converted record is validated as a merged one is.
 TEST_F(RenderDevmode, RecordsOfAnySizeAreReadOnlyWithinTheirSize) {
     const std::vector<uint8_t> defaults = Defaults();
     GuardedBuffer outAfter(kRecordSize, Guard::After), outBefore(kRecordSize, Guard::Before);
@@ -111,31 +175,33 @@ TEST_F(RenderDevmode, RecordsOfAnySizeAreReadOnlyWithinTheirSize) {
 
     for (DWORD size = 0; size <= 9000; ++size) {
         const DWORD length = size < 12 ? 12 : size;
-        GuardedBuffer in(length, size % 2 ? Guard::After : Guard::Before);
-        ASSERT_TRUE(in.ok());
-        for (DWORD i = 0; i < length; ++i) in.data()[i] = static_cast<uint8_t>(random());
+        GuardedBuffer devmode(kPublicSize + length, size % 2 ? Guard::After : Guard::Before);
+        ASSERT_TRUE(devmode.ok());
+        uint8_t *in = LayDevmode(devmode.data(), 0, length);
+        for (DWORD i = 0; i < length; ++i) in[i] = static_cast<uint8_t>(random());
         const bool foreign = size % 7 == 3;
-        if (!foreign) std::memcpy(in.data() + 4, "VGNP", 4);
-        std::memcpy(in.data(), &size, 4);
+        if (!foreign) std::memcpy(in + 4, "VGNP", 4);
+        std::memcpy(in, &size, 4);
         GuardedBuffer &out = size % 3 ? outAfter : outBefore;
 
         std::memcpy(out.data(), defaults.data(), kRecordSize);
-        ASSERT_EQ(Call(OEMDM_CONVERT, in.data(), out.data()), S_OK) << size;
+        ASSERT_EQ(Call(OEMDM_CONVERT, in, out.data(), devmode.data()), S_OK) << size;
         // A record of this signature is taken as far as it goes, the rest are
         // defaults; a foreign one leaves exact defaults.
         expected = defaults;
         if (!foreign) {
             const DWORD taken = size < kRecordSize ? size : kRecordSize;
-            std::memcpy(expected.data(), in.data(), taken);
+            std::memcpy(expected.data(), in, taken);
             std::memcpy(expected.data() + 4, "VGNP", 4);
         }
         const DWORD recordSize = kRecordSize, version = 10;
         std::memcpy(expected.data(), &recordSize, 4);
         std::memcpy(expected.data() + 8, &version, 4);
+        ValidatePrivateDevmode(reinterpret_cast<PrivateDevmode *>(expected.data()));
         ASSERT_EQ(std::memcmp(out.data(), expected.data(), kRecordSize), 0) << "convert, size " << size;
 
         std::memcpy(out.data(), defaults.data(), kRecordSize);
-        ASSERT_EQ(Call(OEMDM_MERGE, in.data(), out.data()), S_OK) << size;
+        ASSERT_EQ(Call(OEMDM_MERGE, in, out.data()), S_OK) << size;
         const PrivateDevmode *merged = out.as<PrivateDevmode>();
         ASSERT_EQ(merged->header.dwSize, kRecordSize);
         ASSERT_EQ(std::memcmp(&merged->header.dwSignature, "VGNP", 4), 0);

@@ -3,43 +3,29 @@
 #include "tests/ui_events/events_fixture.h"
 
 #include <winspool.h>
-#include <winternl.h>
-
-#include <algorithm>
-#include <cwctype>
 
 #include "platform/raii.h"
 #include "tests/host/import_patch.h"
 #include "tests/host/ui_host.h"
 #include "tests/ui/ui_fixtures.h"
+#include "tests/ui_events/prompt_fixture.h"
 #include "ui/manual_duplex.h"
 
+using namespace prompttest;
+
 namespace {
-
-constexpr wchar_t kPromptCaption[] = L"Manual Duplex";
-constexpr DWORD kWaitMs = 30000;
-
-std::wstring Lower(std::wstring s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](wchar_t c) { return static_cast<wchar_t>(towlower(c)); });
-    return s;
-}
 
 std::wstring WithoutTrailingSlash(std::wstring s) {
     while (!s.empty() && (s.back() == L'\\' || s.back() == L'/')) s.pop_back();
     return s;
 }
 
-std::wstring ModulePath(HMODULE module) {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
-    return std::wstring(path, n);
-}
-
 // ---- The launch as CreateProcessW sees it --------------------------------
 
 struct CapturedLaunch {
     int calls = 0;
-    bool hadApplicationName = true;
+    bool hadApplicationName = false;
+    std::wstring applicationName;
     std::wstring commandLine;
     bool hadProcessAttributes = true, hadThreadAttributes = true;
     BOOL inherit = TRUE;
@@ -56,6 +42,7 @@ BOOL WINAPI CapturingCreateProcessW(LPCWSTR app, LPWSTR cmd, LPSECURITY_ATTRIBUT
                                     LPPROCESS_INFORMATION pi) {
     ++g_launch.calls;
     g_launch.hadApplicationName = app != nullptr;
+    g_launch.applicationName = app ? app : L"";
     g_launch.commandLine = cmd ? cmd : L"";
     g_launch.hadProcessAttributes = pa != nullptr;
     g_launch.hadThreadAttributes = ta != nullptr;
@@ -85,7 +72,7 @@ bool IsOpen(HANDLE h) {
     return GetHandleInformation(h, &flags) != FALSE;
 }
 
-TEST(PromptLaunchTest, StartsRundll32WithTheModuleAndTheDriverDirectory) {
+TEST(PromptLaunchTest, StartsTheSystemRundll32WithTheModuleAndTheDriverDirectory) {
     g_launch = CapturedLaunch{};
     {
         ImportPatch create(GetModuleHandleW(nullptr), "kernel32.dll", "CreateProcessW",
@@ -94,9 +81,11 @@ TEST(PromptLaunchTest, StartsRundll32WithTheModuleAndTheDriverDirectory) {
         LaunchManualDuplexPrompt();
     }
     ASSERT_EQ(g_launch.calls, 1);
-    // In this program the code's module is the program itself.
-    EXPECT_EQ(g_launch.commandLine, L"rundll32 " + ModulePath(nullptr) + L",CreateManualDuplexDlg");
-    EXPECT_FALSE(g_launch.hadApplicationName);
+    // In this program the code's module is the program itself. Without the
+    // program's full path the application's folder would be searched first.
+    ASSERT_TRUE(g_launch.hadApplicationName);
+    EXPECT_EQ(Lower(g_launch.applicationName), Lower(SystemRundll32()));
+    EXPECT_EQ(g_launch.commandLine, ExpectedPromptLine(ModuleFile(nullptr)));
     EXPECT_FALSE(g_launch.hadProcessAttributes);
     EXPECT_FALSE(g_launch.hadThreadAttributes);
     EXPECT_EQ(g_launch.inherit, FALSE);
@@ -145,93 +134,36 @@ TEST(PromptLaunchTest, StartsWithoutTheDriverDirectory) {
     EXPECT_FALSE(IsOpen(g_launch.thread));
 }
 
-// ---- The real prompt process ---------------------------------------------
-
-struct PromptWindow {
-    HWND window;
-    DWORD processId;
-};
-
-BOOL CALLBACK CollectPrompt(HWND hwnd, LPARAM param) {
-    wchar_t title[64] = {};
-    GetWindowTextW(hwnd, title, 64);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (wcscmp(title, kPromptCaption) == 0 && pid != GetCurrentProcessId())
-        reinterpret_cast<std::vector<PromptWindow> *>(param)->push_back(PromptWindow{hwnd, pid});
-    return TRUE;
-}
-
-std::vector<PromptWindow> WaitForPrompts(size_t count) {
-    std::vector<PromptWindow> found;
-    for (DWORD waited = 0; waited < kWaitMs; waited += 100) {
-        found.clear();
-        EnumWindows(CollectPrompt, reinterpret_cast<LPARAM>(&found));
-        if (found.size() >= count) break;
-        Sleep(100);
+// A module deeper than MAX_PATH is named whole; a cut path would name another
+// file, or none.
+TEST(PromptLaunchTest, ModulePathBeyondMaxPathReachesTheCommandLineWhole) {
+    std::wstring folder = L"\\\\?\\" + testbed::ScratchDir(L"prompt-long");
+    for (int i = 0; i < 3; ++i) {
+        folder += L"\\" + std::wstring(100, static_cast<wchar_t>(L'a' + i));
+        CreateDirectoryW(folder.c_str(), nullptr);
     }
-    return found;
+    PluginCopy copy;
+    std::wstring error;
+    ASSERT_TRUE(copy.Load(folder, &error)) << testbed::Narrow(error);
+    const std::wstring loadedAs = ModuleFile(copy.module);
+    ASSERT_GT(loadedAs.size(), static_cast<size_t>(MAX_PATH));
+
+    g_launch = CapturedLaunch{};
+    {
+        ImportPatch create(copy.module, "kernel32.dll", "CreateProcessW",
+                           reinterpret_cast<void *>(&CapturingCreateProcessW));
+        ASSERT_TRUE(create.ok());
+        EXPECT_EQ(RequestPrompt(copy.plugin), DOCUMENTEVENT_FAILURE);
+    }
+    ASSERT_EQ(g_launch.calls, 1);
+    EXPECT_EQ(g_launch.commandLine, ExpectedPromptLine(loadedAs));
 }
 
-// The full process parameters block, as far as the current directory and
-// the command line (the platform header names only the latter).
-struct ProcessParameters {
-    ULONG maximumLength;
-    ULONG length;
-    ULONG flags;
-    ULONG debugFlags;
-    HANDLE consoleHandle;
-    ULONG consoleFlags;
-    HANDLE standardInput;
-    HANDLE standardOutput;
-    HANDLE standardError;
-    UNICODE_STRING currentDirectory;
-    HANDLE currentDirectoryHandle;
-    UNICODE_STRING dllPath;
-    UNICODE_STRING imagePathName;
-    UNICODE_STRING commandLine;
-};
-static_assert(offsetof(ProcessParameters, commandLine) == offsetof(RTL_USER_PROCESS_PARAMETERS, CommandLine));
-
-std::wstring ReadRemoteString(HANDLE process, const UNICODE_STRING &s) {
-    std::wstring text(s.Length / sizeof(wchar_t), L'\0');
-    SIZE_T read = 0;
-    if (!s.Buffer || !ReadProcessMemory(process, s.Buffer, text.data(), s.Length, &read)) return L"?";
-    return text;
-}
-
-// The command line and working folder a process was started with.
-bool ReadStartParameters(HANDLE process, std::wstring *commandLine, std::wstring *directory) {
-    using QueryFn = NTSTATUS(NTAPI *)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION info{};
-    ULONG got = 0;
-    if (!query || query(process, ProcessBasicInformation, &info, sizeof(info), &got) != 0) return false;
-    PEB peb{};
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(process, info.PebBaseAddress, &peb, sizeof(peb), &read)) return false;
-    ProcessParameters params{};
-    if (!ReadProcessMemory(process, peb.ProcessParameters, &params, sizeof(params), &read)) return false;
-    *commandLine = ReadRemoteString(process, params.commandLine);
-    *directory = ReadRemoteString(process, params.currentDirectory);
-    return true;
-}
-
-void PressOk(HWND dialog) {
-    HWND ok = GetDlgItem(dialog, IDOK);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
-}
+// ---- The real prompt process ---------------------------------------------
 
 class PromptProcessTest : public eventtest::EventJobTest {
 protected:
-    void TearDown() override {
-        // Whatever a failed check left open goes away.
-        for (const PromptWindow &w : WaitForPrompts(0)) {
-            PostMessageW(w.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        }
-    }
+    void TearDown() override { CloseStrayPrompts(); }
 };
 
 TEST_F(PromptProcessTest, EachPromptEscapeStartsItsOwnRundll32WithTheDialog) {
@@ -252,7 +184,7 @@ TEST_F(PromptProcessTest, EachPromptEscapeStartsItsOwnRundll32WithTheDialog) {
     ASSERT_EQ(prompts.size(), 2u);
     ASSERT_NE(prompts[0].processId, prompts[1].processId) << "one process for both prompts";
 
-    const std::wstring expectedLine = L"rundll32 " + ModulePath(testbed::UiPlugModule()) + L",CreateManualDuplexDlg";
+    const std::wstring expectedLine = ExpectedPromptLine(ModuleFile(testbed::UiPlugModule()));
     std::vector<unique_handle> processes;
     for (const PromptWindow &w : prompts) {
         unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,

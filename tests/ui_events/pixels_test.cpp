@@ -45,6 +45,20 @@ Picture Crop(const Picture &page, double x0, double y0, double x1, double y1) {
 
 class PixelsTest : public eventtest::EventJobTest {
 protected:
+    // A watermark request for logical page `page` at `half` of the sheet,
+    // at half size. Its devmode field is 1: never an address to read.
+    void SendRequest(int32_t page, const RECT &half) {
+        const uint32_t devmodeField = 1;
+        const float scale = 0.5f;
+        uint8_t record[92];
+        memset(record, 0, sizeof(record));
+        memcpy(record + 20, &page, 4);
+        memcpy(record + 36, &devmodeField, 4);
+        memcpy(record + 40, &half, sizeof(half));
+        memcpy(record + 88, &scale, 4);
+        job.Escape(static_cast<int>(ESC_WATERMARK_REQUEST), sizeof(record), record, 0, nullptr);
+    }
+
     std::vector<Picture> Render(const wchar_t *name) {
         std::vector<Picture> pages;
         std::wstring error;
@@ -121,20 +135,10 @@ TEST_F(PixelsTest, RequestsDrawEachLogicalPagesWatermark) {
     ASSERT_GT(job.StartDocument(L"pixels-request", output), 0);
     ASSERT_GT(job.StartPage(), 0);
     const int w = GetDeviceCaps(job.dc(), HORZRES), h = GetDeviceCaps(job.dc(), VERTRES);
-    DEVMODEW dm = *job.publicDevmode();
-    const uint32_t devmodeField =
-        sizeof(void *) == 4 ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&dm)) : 1u;
     for (int32_t page = 1; page <= 2; ++page) {
         const RECT half{page == 1 ? 0 : w / 2, 0, page == 1 ? w / 2 : w, h};
-        const float scale = 0.5f;
-        uint8_t record[92];
-        memset(record, 0, sizeof(record));
-        memcpy(record + 20, &page, 4);
-        memcpy(record + 36, &devmodeField, 4);
-        memcpy(record + 40, &half, sizeof(half));
-        memcpy(record + 88, &scale, 4);
         SetViewportOrgEx(job.dc(), half.left, 0, nullptr);
-        job.Escape(static_cast<int>(ESC_WATERMARK_REQUEST), sizeof(record), record, 0, nullptr);
+        SendRequest(page, half);
     }
     SetViewportOrgEx(job.dc(), 0, 0, nullptr);
     ASSERT_GT(job.EndPage(), 0);
@@ -154,6 +158,35 @@ TEST_F(PixelsTest, RequestsDrawEachLogicalPagesWatermark) {
         EXPECT_LT(box.bottom - box.top, 48 * kDpi / 72 * 3 / 4);
         EXPECT_GT(box.bottom - box.top, 24 * kDpi / 72 / 2);
     }
+}
+
+// The request's devmode is the renderer's copy of the job's: the job's scale
+// there sizes each request's watermark.
+TEST_F(PixelsTest, RequestsDrawWithTheRenderersDevmode) {
+    UseWatermarks(job.settings(), 1, 0, /*viaEscape=*/1);
+    output = OutputPath(L"pixels-request-devmode");
+    ASSERT_GT(job.StartDocument(L"pixels-request-devmode", output), 0);
+    ASSERT_GT(job.StartPage(), 0);
+    const int w = GetDeviceCaps(job.dc(), HORZRES), h = GetDeviceCaps(job.dc(), VERTRES);
+    const short scales[] = {100, 50};
+    for (int half = 0; half < 2; ++half) {
+        job.publicDevmode()->dmScale = scales[half];
+        const RECT part{half * w / 2, 0, (half + 1) * w / 2, h};
+        SetViewportOrgEx(job.dc(), part.left, 0, nullptr);
+        SendRequest(1, part);
+    }
+    job.publicDevmode()->dmScale = 100;
+    SetViewportOrgEx(job.dc(), 0, 0, nullptr);
+    ASSERT_GT(job.EndPage(), 0);
+    ASSERT_GT(job.EndDoc(), 0);
+
+    std::vector<Picture> pages = Render(L"events-request-devmode");
+    ASSERT_EQ(pages.size(), 1u);
+    RECT full{}, halved{};
+    ASSERT_TRUE(testbed::InkBox(Crop(pages[0], 0, 0, 0.5, 1), &full, 160));
+    ASSERT_TRUE(testbed::InkBox(Crop(pages[0], 0.5, 0, 1, 1), &halved, 160));
+    const double ratio = static_cast<double>(halved.bottom - halved.top) / (full.bottom - full.top);
+    EXPECT_NEAR(ratio, 0.5, 0.15);
 }
 
 }  // namespace

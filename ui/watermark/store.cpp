@@ -1,12 +1,13 @@
 #include "ui/watermark/store.h"
 
-#include <shlwapi.h>
+#include <strsafe.h>
 #include <cwchar>
 
 #include "resources/resource.h"
 #include "ui/module.h"
 #include "ui/page_controls.h"
 #include "ui/registry_keys.h"
+#include "ui/registry_tree.h"
 
 namespace {
 
@@ -16,6 +17,9 @@ const wchar_t kDefaultUserHive[] = L".DEFAULT";
 constexpr DWORD kRecordBytes = sizeof(WatermarkRecord);
 constexpr DWORD kValueNameChars = 128;
 constexpr DWORD kHiveNameChars = 2048;
+// A hive's name (one key name, at most 255 characters), a backslash and the
+// driver key path.
+constexpr size_t kUserPathChars = 256 + kDriverKeyPathChars;
 
 struct SeedRow {
     UINT nameId;
@@ -139,14 +143,18 @@ bool IsDefaultUserHive(const wchar_t *name) {
 
 // The parents go only when nothing else is left under them.
 void DeleteForCurrentUser(HKEY user, const DriverKeyPath &path) {
-    SHDeleteKeyW(user, path.text);
-    SHDeleteEmptyKeyW(user, kSettingsRoot);
-    SHDeleteEmptyKeyW(user, kSettingsCompany);
+    DeleteKeyTreeKeepingLinks(user, path.text);
+    DeleteEmptyKeyKeepingLinks(user, kSettingsRoot);
+    DeleteEmptyKeyKeepingLinks(user, kSettingsCompany);
 }
 
+// Each user controls the keys of their own hive and may have made any of
+// them a link; this runs with the spooler's rights. Every key on the way is
+// opened as itself: a hive that is a link is passed over like a link inside
+// one.
 bool DeleteForOtherUsers(const DriverKeyPath &path) {
     unique_hkey users;
-    if (RegOpenKeyExW(HKEY_USERS, L"", 0, KEY_ALL_ACCESS, users.put()) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(HKEY_USERS, L"", 0, KEY_ENUMERATE_SUB_KEYS, users.put()) != ERROR_SUCCESS) return false;
     bool deleted = false;
     wchar_t name[kHiveNameChars];
     for (DWORD index = 0;; ++index) {
@@ -154,9 +162,9 @@ bool DeleteForOtherUsers(const DriverKeyPath &path) {
         if (rc == ERROR_MORE_DATA) continue;
         if (rc != ERROR_SUCCESS) break;
         if (IsDefaultUserHive(name)) continue;
-        unique_hkey hive;
-        if (RegOpenKeyExW(users.get(), name, 0, KEY_ALL_ACCESS, hive.put()) != ERROR_SUCCESS) continue;
-        if (SHDeleteKeyW(hive.get(), path.text) == ERROR_SUCCESS) deleted = true;
+        wchar_t userPath[kUserPathChars];
+        if (FAILED(StringCchPrintfW(userPath, kUserPathChars, L"%s\\%s", name, path.text))) continue;
+        if (DeleteKeyTreeKeepingLinks(users.get(), userPath)) deleted = true;
     }
     return deleted;
 }
@@ -353,7 +361,7 @@ bool CopyDefaultUserSettings(HANDLE printer) {
     // never be given the rest: without them the next call copies again.
     target.reset();
     targetWatermarks.reset();
-    SHDeleteKeyW(HKEY_CURRENT_USER, path.text);
+    DeleteKeyTreeKeepingLinks(HKEY_CURRENT_USER, path.text);
     return false;
 }
 

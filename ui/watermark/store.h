@@ -37,7 +37,9 @@ bool WriteWatermarkCount(HANDLE printer, DWORD count);
 // of the installing account.
 bool SeedDefaultWatermarks(const wchar_t *driverName);
 // Removes the driver's settings from the current user and every other user
-// hive loaded under HKEY_USERS, except the default user's.
+// hive loaded under HKEY_USERS, except the default user's. A registry link
+// met on the way or inside is neither followed nor deleted: it stays, and so
+// do the keys that hold it.
 bool DeleteDriverSettings(const wchar_t *driverName);
 // A user without settings for the printer's driver gets the default user's.
 // True when anything was copied.

@@ -18,7 +18,7 @@ public:
         : Path(plugin == Plugin::Ui ? "uiplug DevMode" : "renderplug DevMode"),
           env_(env),
           plugin_(plugin),
-          in_(0x10000 + 16),
+          in_(sizeof(DEVMODEW) + 0x10000 + 16),
           out_(kRecord) {}
 
     bool Start(std::string *error) override {
@@ -63,7 +63,17 @@ public:
             return Canaries();
         }
 
-        uint8_t *in = in_.Window(input.bytes.size(), guard);
+        // The record is the whole of a devmode's private bytes, as the
+        // driver hands it over; those sizes, not the record's header, say
+        // how far it may be read.
+        uint8_t *window = in_.Window(sizeof(DEVMODEW) + input.bytes.size(), guard);
+        auto *devmode = reinterpret_cast<DEVMODEW *>(window);
+        *devmode = publicDm_;
+        // A record is read at most to its own size; the longest inputs are
+        // longer than a devmode can say.
+        devmode->dmDriverExtra = static_cast<WORD>(input.bytes.size() < 0xFFFF ? input.bytes.size() : 0xFFFF);
+        param.pPublicDMIn = devmode;
+        uint8_t *in = window + sizeof(DEVMODEW);
         std::memcpy(in, input.bytes.data(), input.bytes.size());
         auto *out = reinterpret_cast<PrivateDevmode *>(out_.Window(kRecord, outGuard));
         // DEFAULT gets whatever the driver's fresh allocation held; the other
@@ -93,12 +103,12 @@ public:
                 return CheckValidRecord(*out);
             }
             case OEMDM_CONVERT: {
-                const PrivateDevmode expected = ExpectedConversion(input.bytes);
+                PrivateDevmode expected = ExpectedConversion(input.bytes);
+                ValidatePrivateDevmode(&expected);
                 if (std::memcmp(out, &expected, kRecord) != 0)
                     return "CONVERT gave " + FirstDifference(out, &expected, kRecord);
-                // Conversion keeps values as they come; the driver merges a
-                // converted record before anything reads it, and that must give
-                // a valid one.
+                // The driver merges a converted record before anything reads
+                // it, and that must give a valid one too.
                 std::vector<uint8_t> converted(reinterpret_cast<uint8_t *>(out),
                                                reinterpret_cast<uint8_t *>(out) + kRecord);
                 const PrivateDevmode held = ValidRecord(rng);
