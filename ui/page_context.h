@@ -74,6 +74,11 @@ struct PageContext {
     double positionLastVertical;
     double positionLastHorizontal;
     uint32_t positionInMillimetres;
+    // Set while the dialog puts a field back to its last valid value: the
+    // text changes again and must not be checked. Per dialog, since sheets
+    // of several threads may have their dialogs open at once.
+    uint32_t editRestoring;
+    uint32_t positionRestoring;
 
     // Profiles page name dialog.
     wchar_t newProfileName[128];

@@ -6,12 +6,67 @@
 #include <winddiui.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace testbed {
 namespace {
 
-GdiJob *g_job = nullptr;
+// The running jobs by device context. uiplug's imports are patched once for
+// the process while any job with plug-ins runs; every patched call asks this
+// table for the job of its device context and leaves every other to Wine.
+class JobTable {
+public:
+    void Add(HDC dc, GdiJob *job) {
+        SrwExclusive hold(&lock_);
+        jobs_.push_back({dc, job});
+    }
+    void Remove(const GdiJob *job) {
+        SrwExclusive hold(&lock_);
+        for (size_t i = 0; i < jobs_.size(); ++i)
+            if (jobs_[i].job == job) {
+                jobs_.erase(jobs_.begin() + static_cast<std::ptrdiff_t>(i));
+                return;
+            }
+    }
+    // The job is used after the lock is left: only its own thread ends it.
+    GdiJob *Find(HDC dc) {
+        AcquireSRWLockShared(&lock_);
+        GdiJob *found = nullptr;
+        for (const Entry &e : jobs_)
+            if (e.dc == dc) found = e.job;
+        ReleaseSRWLockShared(&lock_);
+        return found;
+    }
+
+    // The first use patches the imports, the last puts them back.
+    bool UsePatches(std::wstring *error);
+    void ReleasePatches();
+
+private:
+    struct Entry {
+        HDC dc;
+        GdiJob *job;
+    };
+    class SrwExclusive {
+    public:
+        explicit SrwExclusive(SRWLOCK *lock) : lock_(lock) { AcquireSRWLockExclusive(lock_); }
+        ~SrwExclusive() { ReleaseSRWLockExclusive(lock_); }
+        SrwExclusive(const SrwExclusive &) = delete;
+        SrwExclusive &operator=(const SrwExclusive &) = delete;
+
+    private:
+        SRWLOCK *lock_;
+    };
+
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    std::vector<Entry> jobs_;
+    SRWLOCK patchLock_ = SRWLOCK_INIT;
+    long patchUsers_ = 0;
+    std::vector<std::unique_ptr<ImportPatch>> patches_;
+};
+
+JobTable g_jobs;
 
 class Stopwatch {
 public:
@@ -32,32 +87,41 @@ private:
 // context to Wine. The host's own calls go through this program's imports,
 // which stay Wine's.
 int WINAPI PatchedExtEscape(HDC dc, int code, int cbIn, LPCSTR in, int cbOut, LPSTR out) {
-    if (g_job) return g_job->GdiExtEscape(dc, code, cbIn, in, cbOut, out);
+    if (GdiJob *job = g_jobs.Find(dc)) return job->GdiExtEscape(dc, code, cbIn, in, cbOut, out);
     return ExtEscape(dc, code, cbIn, in, cbOut, out);
 }
 
-int WINAPI PatchedStartPage(HDC dc) { return g_job ? g_job->GdiStartPage(dc) : StartPage(dc); }
+int WINAPI PatchedStartPage(HDC dc) {
+    GdiJob *job = g_jobs.Find(dc);
+    return job ? job->GdiStartPage(dc) : StartPage(dc);
+}
 
-int WINAPI PatchedEndPage(HDC dc) { return g_job ? g_job->GdiEndPage(dc) : EndPage(dc); }
+int WINAPI PatchedEndPage(HDC dc) {
+    GdiJob *job = g_jobs.Find(dc);
+    return job ? job->GdiEndPage(dc) : EndPage(dc);
+}
 
 // Not GDI's part: a witness of what uiplug writes on the page, passed on
-// unchanged. Wine's PostScript output keeps no text a test could search.
+// unchanged. Wine's PostScript output shows text glyph by glyph, among the
+// glyphs' own downloads; here each call's text stays whole.
 BOOL WINAPI PatchedExtTextOutW(HDC dc, int x, int y, UINT options, const RECT *rect, LPCWSTR text, UINT count,
                                const INT *dx) {
-    if (!g_job) return ExtTextOutW(dc, x, y, options, rect, text, count, dx);
-    if (text) g_job->SawText(dc, text, count);
+    GdiJob *job = g_jobs.Find(dc);
+    if (!job) return ExtTextOutW(dc, x, y, options, rect, text, count, dx);
+    if (text) job->SawText(dc, text, count);
     Stopwatch watch;
     BOOL done = ExtTextOutW(dc, x, y, options, rect, text, count, dx);
-    g_job->AddTextSeconds(dc, watch.Seconds());
+    job->AddTextSeconds(dc, watch.Seconds());
     return done;
 }
 
 BOOL WINAPI PatchedTextOutW(HDC dc, int x, int y, LPCWSTR text, int count) {
-    if (!g_job) return TextOutW(dc, x, y, text, count);
-    if (text && count > 0) g_job->SawText(dc, text, static_cast<size_t>(count));
+    GdiJob *job = g_jobs.Find(dc);
+    if (!job) return TextOutW(dc, x, y, text, count);
+    if (text && count > 0) job->SawText(dc, text, static_cast<size_t>(count));
     Stopwatch watch;
     BOOL done = TextOutW(dc, x, y, text, count);
-    g_job->AddTextSeconds(dc, watch.Seconds());
+    job->AddTextSeconds(dc, watch.Seconds());
     return done;
 }
 
@@ -66,14 +130,48 @@ void *Address(F *fn) {
     return reinterpret_cast<void *>(fn);
 }
 
+bool JobTable::UsePatches(std::wstring *error) {
+    SrwExclusive hold(&patchLock_);
+    if (patchUsers_ > 0) {
+        ++patchUsers_;
+        return true;
+    }
+    HMODULE module = UiPlugModule();
+    struct Entry {
+        const char *name;
+        void *replacement;
+    };
+    const Entry entries[] = {
+        {"ExtEscape", Address(&PatchedExtEscape)},   {"StartPage", Address(&PatchedStartPage)},
+        {"EndPage", Address(&PatchedEndPage)},       {"ExtTextOutW", Address(&PatchedExtTextOutW)},
+        {"TextOutW", Address(&PatchedTextOutW)},
+    };
+    for (const Entry &e : entries) {
+        auto patch = std::make_unique<ImportPatch>(module, "gdi32.dll", e.name, e.replacement);
+        if (!patch->ok()) {
+            *error = L"uiplug.dll does not import gdi32 " + std::wstring(e.name, e.name + strlen(e.name));
+            while (!patches_.empty()) patches_.pop_back();
+            return false;
+        }
+        patches_.push_back(std::move(patch));
+    }
+    patchUsers_ = 1;
+    return true;
+}
+
+void JobTable::ReleasePatches() {
+    SrwExclusive hold(&patchLock_);
+    if (patchUsers_ == 0 || --patchUsers_ > 0) return;
+    while (!patches_.empty()) patches_.pop_back();  // last patched, first restored
+}
 
 }  // namespace
 
 GdiJob::GdiJob(GdiJobOptions options) : options_(std::move(options)) {}
 
 GdiJob::~GdiJob() {
-    patches_.clear();
-    if (g_job == this) g_job = nullptr;
+    if (listed_) g_jobs.Remove(this);
+    if (patched_) g_jobs.ReleasePatches();
     dc_.reset();
     escapes_.reset();
     render_.reset();
@@ -81,8 +179,8 @@ GdiJob::~GdiJob() {
 }
 
 bool GdiJob::Start(std::wstring *error) {
-    if (g_job) {
-        *error = L"another job is running in this process";
+    if (dc_) {
+        *error = L"the job has started already";
         return false;
     }
     if (!EnsurePrinter(options_.printer, error)) return false;
@@ -107,15 +205,17 @@ bool GdiJob::Start(std::wstring *error) {
             *error = L"PublishDriverInterface failed";
             return false;
         }
-        if (!PatchImports(error)) return false;
+        if (!g_jobs.UsePatches(error)) return false;
+        patched_ = true;
     }
     dc_.reset(CreatePrinterDc(options_.printer));
     if (!dc_) {
         *error = L"no device context on the test printer";
         return false;
     }
-    g_job = this;
     if (!options_.withPlugins) return true;
+    g_jobs.Add(dc_.get(), this);
+    listed_ = true;
     // What the driver's own DrvEscape does with what the hook passes on:
     // Wine's PostScript driver answers it on the real device context.
     render_->driverEscape = [this](ULONG code, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut) -> ULONG {
@@ -124,28 +224,6 @@ bool GdiJob::Start(std::wstring *error) {
                                             static_cast<LPSTR>(pvOut)));
     };
     AskFilter();
-    return true;
-}
-
-bool GdiJob::PatchImports(std::wstring *error) {
-    HMODULE module = UiPlugModule();
-    struct Entry {
-        const char *name;
-        void *replacement;
-    };
-    const Entry entries[] = {
-        {"ExtEscape", Address(&PatchedExtEscape)},   {"StartPage", Address(&PatchedStartPage)},
-        {"EndPage", Address(&PatchedEndPage)},       {"ExtTextOutW", Address(&PatchedExtTextOutW)},
-        {"TextOutW", Address(&PatchedTextOutW)},
-    };
-    for (const Entry &e : entries) {
-        auto patch = std::make_unique<ImportPatch>(module, "gdi32.dll", e.name, e.replacement);
-        if (!patch->ok()) {
-            *error = L"uiplug.dll does not import gdi32 " + std::wstring(e.name, e.name + strlen(e.name));
-            return false;
-        }
-        patches_.push_back(std::move(patch));
-    }
     return true;
 }
 
@@ -237,13 +315,19 @@ int GdiJob::GdiExtEscape(HDC dc, int code, int cbIn, LPCSTR in, int cbOut, LPSTR
 }
 
 int GdiJob::GdiStartPage(HDC dc) {
-    if (dc == dc_.get()) RaiseEvent(DOCUMENTEVENT_STARTPAGE, 0, nullptr, 0);
-    return ::StartPage(dc);
+    if (dc != dc_.get()) return ::StartPage(dc);
+    RaiseEvent(DOCUMENTEVENT_STARTPAGE, 0, nullptr, 0);
+    const int result = ::StartPage(dc);
+    if (result > 0 && driverStartPage) driverStartPage();
+    return result;
 }
 
 int GdiJob::GdiEndPage(HDC dc) {
-    if (dc == dc_.get()) RaiseEvent(DOCUMENTEVENT_ENDPAGE, 0, nullptr, 0);
-    return ::EndPage(dc);
+    if (dc != dc_.get()) return ::EndPage(dc);
+    RaiseEvent(DOCUMENTEVENT_ENDPAGE, 0, nullptr, 0);
+    const int result = ::EndPage(dc);
+    if (driverEndPage) driverEndPage();
+    return result;
 }
 
 void GdiJob::SawText(HDC dc, const wchar_t *text, size_t length) {

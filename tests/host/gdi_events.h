@@ -20,13 +20,15 @@
 // and plays GDI's part in them for the job's device context; calls on any other
 // device context go to Wine unchanged. The product is not told about any of it.
 //
-// One job at a time per process: the patched imports find the job through a
-// process-wide pointer.
+// Jobs may run at once on several threads, each on its own device context, as
+// on a print server: the patched imports are the module's and so shared, and
+// each call finds its job by the device context it was made on.
 #pragma once
 
 #include <windows.h>
 #include <winddiui.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -121,6 +123,13 @@ public:
     // with or without records.
     long drawnTexts = 0;
 
+    // The rendering driver's own work inside StartPage and EndPage of the
+    // job's device context, after GDI's document event (the page's
+    // injection points): for the application's pages and for those uiplug
+    // starts itself. Unset: nothing.
+    std::function<void()> driverStartPage;
+    std::function<void()> driverEndPage;
+
     // Calls made by the patched imports (public for them, not for tests).
     int GdiExtEscape(HDC dc, int code, int cbIn, LPCSTR in, int cbOut, LPSTR out);
     int GdiStartPage(HDC dc);
@@ -135,14 +144,14 @@ private:
     void RaiseEvent(int iEsc, ULONG cbIn, PVOID pvIn, int escapeCode);
     int RouteEscape(int code, int cbIn, LPCSTR in, int cbOut, LPSTR out);
     bool AskFilter();
-    bool PatchImports(std::wstring *error);
     EventRecord *Innermost();
 
     GdiJobOptions options_;
     std::unique_ptr<RenderHost> render_;
     std::unique_ptr<EscapeHost> escapes_;
     std::unique_ptr<UiPluginHost> ui_;
-    std::vector<std::unique_ptr<ImportPatch>> patches_;
+    bool patched_ = false;  // holds a use of uiplug's patched imports
+    bool listed_ = false;   // in the process's table of running jobs
     unique_hprinter printer_;
     unique_hdc dc_;
     std::vector<size_t> active_;  // indices into events, innermost last

@@ -25,9 +25,10 @@ std::string Format(const char *format, ...) {
     return buffer;
 }
 
+// Jobs of several threads each get a folder of their own.
 std::wstring FreshJobFile() {
-    static int serial = 0;
-    return ScratchDir((L"job" + std::to_wstring(++serial)).c_str()) + L"\\job.prn";
+    static volatile LONG serial = 0;
+    return ScratchDir((L"job" + std::to_wstring(InterlockedIncrement(&serial))).c_str()) + L"\\job.prn";
 }
 
 }  // namespace

@@ -75,6 +75,42 @@ size_t AllHeapBytes() {
     return busy;
 }
 
+namespace {
+
+struct WindowCount {
+    DWORD process;
+    long count;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM param) {
+    ++reinterpret_cast<WindowCount *>(param)->count;
+    return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM param) {
+    auto *c = reinterpret_cast<WindowCount *>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != c->process) return TRUE;
+    ++c->count;
+    EnumChildWindows(hwnd, CountChild, param);
+    return TRUE;
+}
+
+}  // namespace
+
+// Wine's GetGuiResources answers 0 for user objects. What stands for them
+// here are the process's windows, top-level and child, of every thread:
+// the windows, menus and hooks of a page or prompt live and die together,
+// and a window left behind is what a leaked dialog or control leaves.
+long UserObjectCount() {
+    const DWORD n = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    if (n) return static_cast<long>(n);
+    WindowCount c{GetCurrentProcessId(), 0};
+    EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&c));
+    return c.count;
+}
+
 DWORD LowestFreeTlsIndex() {
     const DWORD index = TlsAlloc();
     if (index != TLS_OUT_OF_INDEXES) TlsFree(index);

@@ -13,6 +13,10 @@ namespace testbed {
 // answers 0; there the handle table is counted instead.
 DWORD GdiObjectCount();
 
+// The process's user objects. Wine's GetGuiResources answers 0 for them;
+// there the process's windows stand in (see the definition).
+long UserObjectCount();
+
 // Bytes in use in the process heap (busy blocks, as HeapWalk reports them).
 size_t ProcessHeapBytes();
 

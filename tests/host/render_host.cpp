@@ -32,10 +32,6 @@ BOOL APIENTRY UnexpectedDriverFunction(SURFOBJ *pso) {
     return FALSE;
 }
 
-// The opaque blocks the driver fills for GDI; the plug-in only passes them on.
-uint8_t gdiInfo[512];
-uint8_t devInfo[512];
-
 }  // namespace
 
 BOOL APIENTRY RecordingDrvStartDoc(SURFOBJ *pso, LPWSTR pwszDocName, DWORD dwJobId) {
@@ -206,9 +202,9 @@ HostDevice *RenderHost::NewDevice(std::wstring *error) {
 HRESULT RenderHost::EnablePdev(HostDevice &device) {
     PDEVOEM state = nullptr;
     wchar_t *name = const_cast<wchar_t *>(options_.printer.printerName.c_str());
-    HRESULT hr = plugin_->EnablePDEV(device.dev(), name, 0, nullptr, sizeof(gdiInfo),
-                                     reinterpret_cast<GDIINFO *>(gdiInfo), sizeof(devInfo),
-                                     reinterpret_cast<DEVINFO *>(devInfo), &driverBlock_, &state);
+    HRESULT hr = plugin_->EnablePDEV(device.dev(), name, 0, nullptr, sizeof(gdiInfo_),
+                                     reinterpret_cast<GDIINFO *>(gdiInfo_), sizeof(devInfo_),
+                                     reinterpret_cast<DEVINFO *>(devInfo_), &driverBlock_, &state);
     if (FAILED(hr)) return hr;
     device.link.devobj.pdevOEM = state;
     device.enabled = true;

@@ -142,6 +142,10 @@ private:
     DRVENABLEDATA hookBlock_{};
     DRVENABLEDATA driverBlock_{};
     DRVFN driverTable_[4]{};
+    // The opaque blocks the driver fills for GDI, one pair per driver
+    // instance; the plug-in only passes them on.
+    uint8_t gdiInfo_[512]{};
+    uint8_t devInfo_[512]{};
 };
 
 // The recording driver functions, for tests that build their own tables.

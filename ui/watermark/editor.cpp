@@ -52,18 +52,16 @@ int RoundedAngle(double angle) {
 // must not check itself.
 class RestoreGuard {
 public:
-    explicit RestoreGuard(bool *flag) : flag_(flag), entered_(!*flag) { *flag_ = true; }
+    explicit RestoreGuard(uint32_t *flag) : flag_(flag), entered_(*flag == 0) { *flag_ = 1; }
     ~RestoreGuard() {
-        if (entered_) *flag_ = false;
+        if (entered_) *flag_ = 0;
     }
     bool entered() const { return entered_; }
 
 private:
-    bool *flag_;
+    uint32_t *flag_;
     bool entered_;
 };
-
-bool g_restoring = false;
 
 void FocusControl(HWND dialog, int id) {
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
@@ -79,7 +77,7 @@ void UpdateOkButton(HWND dialog) {
 }
 
 void CheckSizeField(HWND dialog, PageContext *ctx) {
-    RestoreGuard guard(&g_restoring);
+    RestoreGuard guard(&ctx->editRestoring);
     if (!guard.entered()) return;
     wchar_t text[kSizeLimit + 1];
     ReadFieldText(dialog, IDC_WMEDIT_SIZE, text, ARRAYSIZE(text));
@@ -92,7 +90,7 @@ void CheckSizeField(HWND dialog, PageContext *ctx) {
 }
 
 void CheckIntensityField(HWND dialog, PageContext *ctx) {
-    RestoreGuard guard(&g_restoring);
+    RestoreGuard guard(&ctx->editRestoring);
     if (!guard.entered()) return;
     wchar_t text[kIntensityLimit + 1];
     ReadFieldText(dialog, IDC_WMEDIT_INTENSITY, text, ARRAYSIZE(text));
@@ -105,7 +103,7 @@ void CheckIntensityField(HWND dialog, PageContext *ctx) {
 }
 
 void CheckAngleField(HWND dialog, PageContext *ctx) {
-    RestoreGuard guard(&g_restoring);
+    RestoreGuard guard(&ctx->editRestoring);
     if (!guard.entered()) return;
     wchar_t text[kAngleLimit + 1];
     ReadFieldText(dialog, IDC_WMEDIT_ANGLE, text, ARRAYSIZE(text));

@@ -44,9 +44,6 @@ constexpr OffsetField kVerticalField{IDC_WMPOS_VOFFSET, IDC_WMPOS_VSPIN, &PageCo
 constexpr OffsetField kHorizontalField{IDC_WMPOS_HOFFSET, IDC_WMPOS_HSPIN, &PageContext::positionLastHorizontal};
 constexpr OffsetField kFields[] = {kVerticalField, kHorizontalField};
 
-// A field put back to its last valid value changes its text again.
-bool g_restoring = false;
-
 PageContext *ContextOf(HWND dialog) {
     return reinterpret_cast<PageContext *>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
 }
@@ -123,8 +120,9 @@ void OnInitDialog(HWND dialog, PageContext *ctx) {
     AttachPreview(GetDlgItem(dialog, IDC_WMPOS_PREVIEW), &wm, ctx->params->hPrinter, CollectPreviewPlacement);
 }
 
+// A field put back to its last valid value changes its text again.
 void CheckOffsetField(HWND dialog, PageContext *ctx, const OffsetField &field) {
-    if (g_restoring) return;
+    if (ctx->positionRestoring) return;
     wchar_t text[kOffsetLimitChars + 1];
     ReadFieldText(dialog, field.edit, text, ARRAYSIZE(text));
     double value = wcstod(text, nullptr);
@@ -133,9 +131,9 @@ void CheckOffsetField(HWND dialog, PageContext *ctx, const OffsetField &field) {
         Refresh(dialog);
         return;
     }
-    g_restoring = true;
+    ctx->positionRestoring = 1;
     SetOffsetText(dialog, field.edit, ctx->*field.lastValid);
-    g_restoring = false;
+    ctx->positionRestoring = 0;
 }
 
 void Step(HWND dialog, PageContext *ctx, const OffsetField &field, int delta) {

@@ -5,46 +5,11 @@
 #include "tests/host/process_usage.h"
 
 namespace longjob {
-namespace {
-
-struct WindowCount {
-    DWORD process;
-    long count;
-};
-
-BOOL CALLBACK CountChild(HWND, LPARAM param) {
-    ++reinterpret_cast<WindowCount *>(param)->count;
-    return TRUE;
-}
-
-BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM param) {
-    auto *c = reinterpret_cast<WindowCount *>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != c->process) return TRUE;
-    ++c->count;
-    EnumChildWindows(hwnd, CountChild, param);
-    return TRUE;
-}
-
-// Wine's GetGuiResources answers 0 for user objects. What stands for them
-// here are the process's windows, top-level and child, of every thread:
-// the windows, menus and hooks of a page or prompt live and die together,
-// and a window left behind is what a leaked dialog or control leaves.
-long UserObjectCount() {
-    const DWORD n = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    if (n) return static_cast<long>(n);
-    WindowCount c{GetCurrentProcessId(), 0};
-    EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&c));
-    return c.count;
-}
-
-}  // namespace
 
 Figures Measure() {
     Figures f;
     f.gdiObjects = static_cast<long>(testbed::GdiObjectCount());
-    f.userObjects = UserObjectCount();
+    f.userObjects = testbed::UserObjectCount();
     // Handles from GetProcessHandleCount, or the system's handle table where
     // Wine answers 0; heap bytes of every heap, since the C runtime the
     // plug-ins allocate through keeps its own.

@@ -26,9 +26,9 @@
 #include "platform/escape_codes.h"
 #include "settings/private_devmode.h"
 #include "tests/host/gdi_events.h"
+#include "tests/host/prompt_answer.h"
 #include "tests/host/wine_printer.h"
 #include "tests/stress/long_job/figures.h"
-#include "tests/stress/long_job/prompt_answer.h"
 #include "tests/stress/long_job/job_user.h"
 
 namespace {
@@ -262,7 +262,7 @@ int main(int argc, char **argv) {
         std::printf("uiplug.dll does not import GetJobW\n");
         return 1;
     }
-    longjob::PromptAnswerer prompts;
+    testbed::PromptAnswerer prompts;
     if (!prompts.ok()) {
         std::printf("uiplug.dll does not import CreateProcessW\n");
         return 1;

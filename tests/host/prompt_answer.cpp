@@ -1,10 +1,10 @@
-#include "tests/stress/long_job/prompt_answer.h"
+#include "tests/host/prompt_answer.h"
 
 #include <cwchar>
 
 #include "tests/host/ui_host.h"
 
-namespace longjob {
+namespace testbed {
 namespace {
 
 constexpr DWORD kWaitMs = 30000;
@@ -19,15 +19,25 @@ double NowMs() {
     return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
+// Prompts come from every job's thread: counts interlocked, the rest locked.
 struct State {
-    long started = 0;
-    long answered = 0;
+    volatile LONG started = 0;
+    volatile LONG answered = 0;
+    SRWLOCK lock = SRWLOCK_INIT;
     double ms = 0.0;
     std::wstring fault;
 } g_state;
 
 void Fault(const std::wstring &what) {
+    AcquireSRWLockExclusive(&g_state.lock);
     if (g_state.fault.empty()) g_state.fault = what;
+    ReleaseSRWLockExclusive(&g_state.lock);
+}
+
+void AddTime(double ms) {
+    AcquireSRWLockExclusive(&g_state.lock);
+    g_state.ms += ms;
+    ReleaseSRWLockExclusive(&g_state.lock);
 }
 
 struct PromptCall {
@@ -79,7 +89,7 @@ void Answer() {
     } else if (call.result != 1) {
         Fault(L"the prompt returned " + std::to_wstring(call.result) + L" for OK");
     } else {
-        ++g_state.answered;
+        InterlockedIncrement(&g_state.answered);
     }
     CloseHandle(thread);
 }
@@ -88,7 +98,7 @@ void Answer() {
 // process's; events stand in for them so that a leak shows in the count.
 BOOL WINAPI CaughtCreateProcessW(LPCWSTR, LPWSTR cmd, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
                                  LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION pi) {
-    ++g_state.started;
+    InterlockedIncrement(&g_state.started);
     const size_t length = cmd ? wcslen(cmd) : 0;
     const size_t entryLength = wcslen(kEntry);
     if (length < entryLength || wcscmp(cmd + length - entryLength, kEntry) != 0)
@@ -96,7 +106,7 @@ BOOL WINAPI CaughtCreateProcessW(LPCWSTR, LPWSTR cmd, LPSECURITY_ATTRIBUTES, LPS
     else {
         const double start = NowMs();
         Answer();
-        g_state.ms += NowMs() - start;
+        AddTime(NowMs() - start);
     }
     pi->hProcess = CreateEventW(nullptr, TRUE, TRUE, nullptr);
     pi->hThread = CreateEventW(nullptr, TRUE, TRUE, nullptr);
@@ -113,13 +123,27 @@ PromptAnswerer::PromptAnswerer()
 
 void PromptAnswerer::WarmUp(int prompts) {
     for (int i = 0; i < prompts; ++i) Answer();
-    g_state.answered = 0;
+    InterlockedExchange(&g_state.answered, 0);
+    AcquireSRWLockExclusive(&g_state.lock);
     g_state.ms = 0.0;
+    ReleaseSRWLockExclusive(&g_state.lock);
 }
 
-long PromptAnswerer::started() const { return g_state.started; }
-long PromptAnswerer::answered() const { return g_state.answered; }
-const std::wstring &PromptAnswerer::fault() const { return g_state.fault; }
-double PromptAnswerer::milliseconds() const { return g_state.ms; }
+long PromptAnswerer::started() const { return InterlockedCompareExchange(&g_state.started, 0, 0); }
+long PromptAnswerer::answered() const { return InterlockedCompareExchange(&g_state.answered, 0, 0); }
 
-}  // namespace longjob
+std::wstring PromptAnswerer::fault() const {
+    AcquireSRWLockShared(&g_state.lock);
+    std::wstring copy = g_state.fault;
+    ReleaseSRWLockShared(&g_state.lock);
+    return copy;
+}
+
+double PromptAnswerer::milliseconds() const {
+    AcquireSRWLockShared(&g_state.lock);
+    const double ms = g_state.ms;
+    ReleaseSRWLockShared(&g_state.lock);
+    return ms;
+}
+
+}  // namespace testbed

@@ -1,7 +1,8 @@
 // The manual-duplex prompt a job asks for, answered in this process: uiplug's
 // start of the prompt process is caught at its CreateProcessW import, and
 // the prompt that process would show (the module's export) is run on a
-// thread of its own and closed with OK, so no window stays open.
+// thread of its own and closed with OK, so no window stays open. Jobs on
+// several threads may ask at once; each prompt is answered on its own thread.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,7 @@
 
 #include "tests/host/import_patch.h"
 
-namespace longjob {
+namespace testbed {
 
 class PromptAnswerer {
 public:
@@ -23,7 +24,7 @@ public:
     // Prompts started and answered; the first fault seen, if any.
     long started() const;
     long answered() const;
-    const std::wstring &fault() const;
+    std::wstring fault() const;
     // Time spent showing and answering them.
     double milliseconds() const;
 
@@ -31,4 +32,4 @@ private:
     std::unique_ptr<ImportPatch> patch_;
 };
 
-}  // namespace longjob
+}  // namespace testbed
