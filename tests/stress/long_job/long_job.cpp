@@ -28,7 +28,7 @@
 #include "tests/host/gdi_events.h"
 #include "tests/host/prompt_answer.h"
 #include "tests/host/wine_printer.h"
-#include "tests/stress/long_job/figures.h"
+#include "tests/host/run_figures.h"
 #include "tests/stress/long_job/job_user.h"
 
 namespace {
@@ -139,7 +139,7 @@ struct Run {
     long jobs = 0;
     long coverPages = 0;
     long secondPassPages = 0;
-    std::vector<longjob::Figures> checkpoints;
+    std::vector<runfigures::Figures> checkpoints;
     double intervalStart = 0.0;
     std::vector<std::string> faults;
 
@@ -150,12 +150,12 @@ struct Run {
     // Between jobs, when nothing of a job is left: what remains is kept.
     void Checkpoint() {
         const double now = NowMs();
-        longjob::Figures f = longjob::Measure();
+        runfigures::Figures f = runfigures::Measure();
         f.pages = pagesDone;
         const long since = checkpoints.empty() ? pagesDone : pagesDone - checkpoints.back().pages;
         f.msPerPage = since > 0 ? (now - intervalStart) / static_cast<double>(since) : 0.0;
         checkpoints.push_back(f);
-        longjob::PrintRow(f);
+        runfigures::PrintRow(f);
         intervalStart = NowMs();  // the measuring itself is not the pages' time
     }
 };
@@ -277,9 +277,9 @@ int main(int argc, char **argv) {
     // one does the same things again.
     const long pagesPerJob = std::max(1L, run.interval / static_cast<long>(kKindCount));
     std::printf("%ld pages in jobs of %ld, figures every %ld pages\n", run.pagesWanted, pagesPerJob, run.interval);
-    longjob::PrintHeader();
-    longjob::Figures start = longjob::Measure();
-    longjob::PrintRow(start);
+    runfigures::PrintHeader();
+    runfigures::Figures start = runfigures::Measure();
+    runfigures::PrintRow(start);
     const double t0 = NowMs();
     run.intervalStart = t0;
     while (run.pagesDone < run.pagesWanted) {
@@ -306,16 +306,16 @@ int main(int argc, char **argv) {
 
     // The first checkpoint is the end of the warm-up: the first job's loads
     // and Wine's caches have settled by then.
-    const longjob::Tolerance tolerance;
+    const runfigures::Tolerance tolerance;
     std::printf("tolerance after warm-up: GDI objects +%ld, user objects +%ld, handles +%ld, heap +%lld bytes\n",
                 tolerance.gdiObjects, tolerance.userObjects, tolerance.handles, tolerance.heapBytes);
     if (run.checkpoints.size() >= 2) {
         std::printf("first and last checkpoint:\n");
-        longjob::PrintHeader();
-        longjob::PrintRow(run.checkpoints.front());
-        longjob::PrintRow(run.checkpoints.back());
+        runfigures::PrintHeader();
+        runfigures::PrintRow(run.checkpoints.front());
+        runfigures::PrintRow(run.checkpoints.back());
     }
-    for (const std::string &g : longjob::GrowthBeyond(run.checkpoints, 0, tolerance)) run.Fault(g);
+    for (const std::string &g : runfigures::GrowthBeyond(run.checkpoints, 0, tolerance)) run.Fault(g);
     for (const std::string &f : run.faults) std::printf("FAIL: %s\n", f.c_str());
     std::printf(run.faults.empty() ? "long job: flat\n" : "long job: FAILED\n");
     return run.faults.empty() ? 0 : 1;

@@ -25,7 +25,7 @@
 
 #include "tests/host/prompt_answer.h"
 #include "tests/host/render_host.h"
-#include "tests/stress/parallel_jobs/figures.h"
+#include "tests/host/run_figures.h"
 #include "tests/stress/parallel_jobs/job_compare.h"
 #include "tests/stress/parallel_jobs/job_mix.h"
 #include "tests/stress/parallel_jobs/job_print.h"
@@ -212,8 +212,13 @@ int main(int argc, char **argv) {
     const double aloneSeconds = NowSeconds() - aloneStart;
     std::printf("alone:    %ld pages of %zu jobs on 1 thread in %.1f s\n", alonePages, allJobs.size(), aloneSeconds);
 
-    const Figures before = Measure();
-    PrintFigures("before", before);
+    // Measured as the long job measures them, with its tolerances; the
+    // "pages" column counts the pages printed so far.
+    runfigures::Figures before = runfigures::Measure();
+    before.pages = alonePages;
+    before.msPerPage = alonePages ? aloneSeconds * 1000.0 / alonePages : 0.0;
+    runfigures::PrintHeader();
+    runfigures::PrintRow(before);
 
     // All threads at once, released together.
     HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -235,13 +240,15 @@ int main(int argc, char **argv) {
     for (HANDLE thread : threads) CloseHandle(thread);
     CloseHandle(go);
 
-    const Figures after = Measure();
-    PrintFigures("after", after);
-
+    runfigures::Figures after = runfigures::Measure();
     long parallelPages = 0;
     size_t differences = 0;
+    for (const auto &work : works) parallelPages += work->pages;
+    after.pages = alonePages + parallelPages;
+    after.msPerPage = parallelPages ? parallelSeconds * 1000.0 / parallelPages : 0.0;
+    runfigures::PrintRow(after);
+
     for (const auto &work : works) {
-        parallelPages += work->pages;
         differences += work->mismatches.size();
         faults.insert(faults.end(), work->faults.begin(), work->faults.end());
         std::printf("thread %d: %zu jobs, %ld pages in %.1f s\n", work->thread, work->jobs.size(), work->pages,
@@ -255,7 +262,7 @@ int main(int argc, char **argv) {
                 parallelPerSecond, options.threads, alonePerSecond > 0.0 ? parallelPerSecond / alonePerSecond : 0.0);
 
     ExplainMismatches(works, soloFolder, &faults);
-    const std::vector<std::string> growth = Growth(before, after);
+    const std::vector<std::string> growth = runfigures::GrowthBeyond({before, after}, 0, runfigures::Tolerance{});
     faults.insert(faults.end(), growth.begin(), growth.end());
     if (!prompts.fault().empty()) faults.push_back("prompt: " + Narrow(prompts.fault()));
     if (prompts.started() != prompts.answered()) faults.push_back("not every prompt was answered");

@@ -1,10 +1,10 @@
-#include "tests/stress/long_job/figures.h"
+#include "tests/host/run_figures.h"
 
 #include <cstdio>
 
 #include "tests/host/process_usage.h"
 
-namespace longjob {
+namespace runfigures {
 
 Figures Measure() {
     Figures f;
@@ -56,4 +56,4 @@ std::vector<std::string> GrowthBeyond(const std::vector<Figures> &checkpoints, s
     return faults;
 }
 
-}  // namespace longjob
+}  // namespace runfigures

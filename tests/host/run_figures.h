@@ -1,4 +1,4 @@
-// What the process holds at a checkpoint of a long run, and the check that
+// What the process holds at checkpoints of a long stress run, and the check that
 // none of it grows once the run has warmed up.
 #pragma once
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace longjob {
+namespace runfigures {
 
 struct Figures {
     long pages = 0;
@@ -44,4 +44,4 @@ void PrintRow(const Figures &f);
 // returns the growth beyond the tolerance, one line each (empty: flat).
 std::vector<std::string> GrowthBeyond(const std::vector<Figures> &checkpoints, size_t warmUp, const Tolerance &t);
 
-}  // namespace longjob
+}  // namespace runfigures
