@@ -36,7 +36,7 @@
 #include "tests/host/ui_host.h"
 #include "tests/host/ui_sheet_host.h"
 #include "tests/host/wine_printer.h"
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 #include "ui/profiles/store.h"
 #include "ui/watermark/store.h"
 

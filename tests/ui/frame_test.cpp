@@ -8,12 +8,12 @@
 #include "tests/host/ui_host.h"
 #include "tests/host/ui_sheet_host.h"
 #include "tests/ui/ui_fixtures.h"
-#include "ui/common_ui.h"
-#include "ui/feature_queries.h"
-#include "ui/page_context.h"
-#include "ui/page_help.h"
-#include "ui/printer_events.h"
-#include "ui/property_sheets.h"
+#include "ui/sheets/common_ui.h"
+#include "ui/sheets/feature_queries.h"
+#include "ui/sheets/page_context.h"
+#include "ui/sheets/page_help.h"
+#include "ui/printer/printer_events.h"
+#include "ui/sheets/property_sheets.h"
 #include "ui/watermark/store.h"
 
 using namespace uitest;

@@ -11,8 +11,8 @@
 #include "tests/host/ui_host.h"
 #include "tests/host/ui_sheet_host.h"
 #include "tests/ui/ui_fixtures.h"
-#include "ui/page_help.h"
-#include "ui/system_library.h"
+#include "ui/sheets/page_help.h"
+#include "ui/frame/system_library.h"
 
 using namespace uitest;
 

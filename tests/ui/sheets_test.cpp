@@ -14,7 +14,7 @@
 #include "tests/host/ui_host.h"
 #include "tests/host/ui_sheet_host.h"
 #include "tests/ui/ui_fixtures.h"
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 
 using namespace uitest;
 using testbed::SheetHost;

@@ -7,7 +7,7 @@
 
 #include "tests/host/ui_host.h"
 #include "tests/ui/ui_fixtures.h"
-#include "ui/registry_keys.h"
+#include "ui/printer/registry_keys.h"
 #include "ui/watermark/store.h"
 
 using namespace uitest;

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "resources/resource.h"
-#include "ui/module.h"
+#include "ui/frame/module.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "tests/host/ui_host.h"
 #include "tests/ui/ui_fixtures.h"
 #include "tests/ui_events/prompt_fixture.h"
-#include "ui/manual_duplex.h"
+#include "ui/printing/manual_duplex.h"
 
 using namespace prompttest;
 

@@ -12,7 +12,7 @@
 #include "tests/host/ui_host.h"
 #include "tests/host/wine_printer.h"
 #include "tests/ui_events/prompt_fixture.h"
-#include "ui/manual_duplex.h"
+#include "ui/printing/manual_duplex.h"
 
 using namespace prompttest;
 

@@ -18,7 +18,7 @@
 #include "tests/ui_faults/registry_faults.h"
 #include "tests/ui_faults/registry_state.h"
 #include "ui/output/output_store.h"
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 #include "ui/profiles/store.h"
 #include "ui/watermark/store.h"
 

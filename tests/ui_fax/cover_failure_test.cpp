@@ -8,7 +8,7 @@
 
 #include "resources/resource.h"
 #include "tests/ui_fax/cover_print.h"
-#include "ui/module.h"
+#include "ui/frame/module.h"
 #include "ui/output/fax_cover.h"
 
 using namespace faxtest;

@@ -17,7 +17,7 @@
 #include "tests/host/ui_host.h"
 #include "tests/host/ui_sheet_host.h"
 #include "tests/ui/ui_fixtures.h"
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 
 namespace outputtest {
 

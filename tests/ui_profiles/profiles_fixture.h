@@ -15,7 +15,7 @@
 #include "tests/host/fake_driver_tree.h"
 #include "tests/host/ui_host.h"
 #include "tests/ui/ui_fixtures.h"
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 
 namespace profiletest {
 

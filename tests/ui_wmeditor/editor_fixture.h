@@ -17,7 +17,7 @@
 #include "tests/host/dialog_driver.h"
 #include "tests/host/ui_host.h"
 #include "tests/host/wine_printer.h"
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 #include "ui/watermark/editor.h"
 #include "ui/watermark/store.h"
 

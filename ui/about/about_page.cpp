@@ -8,10 +8,10 @@
 #include "platform/raii.h"
 #include "product_version.h"
 #include "resources/resource.h"
-#include "ui/module.h"
-#include "ui/page_context.h"
-#include "ui/page_help.h"
-#include "ui/spooler_info.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_context.h"
+#include "ui/sheets/page_help.h"
+#include "ui/printer/spooler_info.h"
 
 const wchar_t kPluginVersionText[] = PSPLUGIN_PRODUCT_VERSION_WTEXT;
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 
 // Template IDD_COLOR_CORRECTION: the manual correction of RGB images, text and
 // graphics, and one setting for all three CMYK kinds.

@@ -2,7 +2,7 @@
 
 #include "platform/raii.h"
 #include "resources/resource.h"
-#include "ui/module.h"
+#include "ui/frame/module.h"
 
 namespace {
 

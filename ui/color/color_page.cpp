@@ -3,13 +3,13 @@
 #include <prsht.h>
 
 #include "resources/resource.h"
-#include "ui/activation_context.h"
+#include "ui/frame/activation_context.h"
 #include "ui/color/color_dialogs.h"
 #include "ui/color/color_lists.h"
-#include "ui/module.h"
-#include "ui/page_context.h"
-#include "ui/page_controls.h"
-#include "ui/page_help.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_context.h"
+#include "ui/sheets/page_controls.h"
+#include "ui/sheets/page_help.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include "resources/resource.h"
 #include "settings/private_devmode.h"
-#include "ui/activation_context.h"
-#include "ui/module.h"
-#include "ui/page_context.h"
+#include "ui/frame/activation_context.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_context.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "resources/resource.h"
-#include "ui/module.h"
+#include "ui/frame/module.h"
 
 #include <strsafe.h>
 

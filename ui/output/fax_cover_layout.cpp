@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "resources/resource.h"
-#include "ui/module.h"
+#include "ui/frame/module.h"
 
 namespace {
 

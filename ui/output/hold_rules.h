@@ -3,7 +3,7 @@
 // PINs a printer accepts.
 #pragma once
 
-#include "ui/text_checks.h"
+#include "ui/sheets/text_checks.h"
 
 #include <windows.h>
 

@@ -9,15 +9,15 @@
 
 #include "resources/resource.h"
 #include "settings/private_devmode.h"
-#include "ui/activation_context.h"
-#include "ui/feature_queries.h"
-#include "ui/module.h"
+#include "ui/frame/activation_context.h"
+#include "ui/sheets/feature_queries.h"
+#include "ui/frame/module.h"
 #include "ui/output/cover_page_dialog.h"
 #include "ui/output/hold_rules.h"
 #include "ui/output/output_store.h"
-#include "ui/page_context.h"
-#include "ui/page_controls.h"
-#include "ui/page_help.h"
+#include "ui/sheets/page_context.h"
+#include "ui/sheets/page_controls.h"
+#include "ui/sheets/page_help.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/raii.h"
-#include "ui/registry_keys.h"
+#include "ui/printer/registry_keys.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cwctype>
 
 #include "resources/resource.h"
-#include "ui/activation_context.h"
-#include "ui/module.h"
-#include "ui/page_context.h"
+#include "ui/frame/activation_context.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_context.h"
 #include "ui/profiles/item_values.h"
 #include "ui/profiles/store.h"
 

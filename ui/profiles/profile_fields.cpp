@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 
 namespace {
 

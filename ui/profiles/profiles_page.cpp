@@ -6,10 +6,10 @@
 #include <iterator>
 
 #include "resources/resource.h"
-#include "ui/module.h"
-#include "ui/page_context.h"
-#include "ui/page_controls.h"
-#include "ui/page_help.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_context.h"
+#include "ui/sheets/page_controls.h"
+#include "ui/sheets/page_help.h"
 #include "ui/profiles/item_values.h"
 #include "ui/profiles/name_dialog.h"
 #include "ui/profiles/profile_fields.h"

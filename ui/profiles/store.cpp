@@ -6,12 +6,12 @@
 
 #include "resources/resource.h"
 #include "settings/private_devmode.h"
-#include "ui/module.h"
-#include "ui/page_context.h"
-#include "ui/page_controls.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_context.h"
+#include "ui/sheets/page_controls.h"
 #include "ui/profiles/item_values.h"
 #include "ui/profiles/profile_fields.h"
-#include "ui/registry_keys.h"
+#include "ui/printer/registry_keys.h"
 
 const wchar_t kCustomDevDataValue[] = L"CustomDevData";
 

@@ -7,9 +7,9 @@
 
 #include "platform/raii.h"
 #include "resources/resource.h"
-#include "ui/activation_context.h"
-#include "ui/module.h"
-#include "ui/page_context.h"
+#include "ui/frame/activation_context.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_context.h"
 #include "ui/watermark/color_list.h"
 #include "ui/watermark/draw.h"
 #include "ui/watermark/editor_fields.h"

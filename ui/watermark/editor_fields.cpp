@@ -4,8 +4,8 @@
 #include <cwctype>
 
 #include "resources/resource.h"
-#include "ui/module.h"
-#include "ui/page_context.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_context.h"
 #include "ui/watermark/color_list.h"
 
 namespace {

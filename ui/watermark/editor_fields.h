@@ -2,7 +2,7 @@
 // text must pass, and the record they make together.
 #pragma once
 
-#include "ui/text_checks.h"
+#include "ui/sheets/text_checks.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "platform/raii.h"
-#include "ui/spooler_info.h"
+#include "ui/printer/spooler_info.h"
 
 namespace {
 

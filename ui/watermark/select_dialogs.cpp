@@ -5,8 +5,8 @@
 #include "platform/raii.h"
 #include "resources/resource.h"
 #include "settings/private_devmode.h"
-#include "ui/activation_context.h"
-#include "ui/module.h"
+#include "ui/frame/activation_context.h"
+#include "ui/frame/module.h"
 #include "ui/watermark/store.h"
 #include "ui/watermark/watermark_context.h"
 

@@ -4,10 +4,10 @@
 #include <cwchar>
 
 #include "resources/resource.h"
-#include "ui/module.h"
-#include "ui/page_controls.h"
-#include "ui/registry_keys.h"
-#include "ui/registry_tree.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_controls.h"
+#include "ui/printer/registry_keys.h"
+#include "ui/printer/registry_tree.h"
 
 namespace {
 

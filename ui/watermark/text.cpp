@@ -8,7 +8,7 @@
 #include "platform/escape_codes.h"
 #include "platform/raii.h"
 #include "resources/resource.h"
-#include "ui/module.h"
+#include "ui/frame/module.h"
 
 namespace {
 

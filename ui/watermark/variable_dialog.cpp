@@ -4,9 +4,9 @@
 #include <cwchar>
 
 #include "resources/resource.h"
-#include "ui/activation_context.h"
-#include "ui/module.h"
-#include "ui/page_context.h"
+#include "ui/frame/activation_context.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_context.h"
 #include "ui/watermark/editor_fields.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // store call) and its private devmode (written at apply).
 #pragma once
 
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 
 inline bool HasWatermarkContext(const PageContext *ctx) {
     return ctx && ctx->params && ctx->params->hPrinter && ctx->params->pOEMDM;

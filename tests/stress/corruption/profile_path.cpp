@@ -9,7 +9,7 @@
 #include "tests/stress/corruption/record_inputs.h"
 #include "tests/stress/corruption/registry_inputs.h"
 #include "tests/stress/corruption/watch.h"
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 #include "ui/profiles/item_values.h"
 #include "ui/profiles/store.h"
 

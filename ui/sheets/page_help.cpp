@@ -1,12 +1,12 @@
-#include "ui/page_help.h"
+#include "ui/sheets/page_help.h"
 
 #include <winspool.h>
 #include <cwchar>
 
 #include "platform/raii.h"
-#include "ui/activation_context.h"
-#include "ui/spooler_info.h"
-#include "ui/system_library.h"
+#include "ui/frame/activation_context.h"
+#include "ui/printer/spooler_info.h"
+#include "ui/frame/system_library.h"
 
 namespace {
 

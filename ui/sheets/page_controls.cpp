@@ -1,4 +1,4 @@
-#include "ui/page_controls.h"
+#include "ui/sheets/page_controls.h"
 
 #include "platform/raii.h"
 

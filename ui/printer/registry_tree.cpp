@@ -1,4 +1,4 @@
-#include "ui/registry_tree.h"
+#include "ui/printer/registry_tree.h"
 
 #include <cwchar>
 

@@ -1,4 +1,4 @@
-#include "ui/module_path.h"
+#include "ui/frame/module_path.h"
 
 bool ModulePath::Read(HMODULE module) noexcept {
     buffer_.reset();

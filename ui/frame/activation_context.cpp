@@ -1,8 +1,8 @@
-#include "ui/activation_context.h"
+#include "ui/frame/activation_context.h"
 
 #include "resources/resource.h"
-#include "ui/module.h"
-#include "ui/module_path.h"
+#include "ui/frame/module.h"
+#include "ui/frame/module_path.h"
 
 namespace {
 

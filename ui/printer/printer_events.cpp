@@ -1,11 +1,11 @@
-#include "ui/printer_events.h"
+#include "ui/printer/printer_events.h"
 
 #include <winspool.h>
 #include <winddiui.h>
 #include <cwchar>
 
 #include "platform/raii.h"
-#include "ui/spooler_info.h"
+#include "ui/printer/spooler_info.h"
 #include "ui/watermark/store.h"
 
 namespace {

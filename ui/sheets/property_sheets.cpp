@@ -1,17 +1,17 @@
-#include "ui/property_sheets.h"
+#include "ui/sheets/property_sheets.h"
 
 #include <prsht.h>
 
 #include "resources/resource.h"
 #include "settings/private_devmode.h"
 #include "ui/about/about_page.h"
-#include "ui/activation_context.h"
+#include "ui/frame/activation_context.h"
 #include "ui/color/color_page.h"
-#include "ui/feature_queries.h"
-#include "ui/module.h"
+#include "ui/sheets/feature_queries.h"
+#include "ui/frame/module.h"
 #include "ui/output/output_page.h"
-#include "ui/page_context.h"
-#include "ui/plugin.h"
+#include "ui/sheets/page_context.h"
+#include "ui/frame/plugin.h"
 #include "ui/profiles/profiles_page.h"
 #include "ui/watermark/watermark_page.h"
 

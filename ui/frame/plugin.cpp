@@ -1,13 +1,13 @@
-#include "ui/plugin.h"
+#include "ui/frame/plugin.h"
 
 #include <new>
 
 #include "settings/devmode_calls.h"
-#include "ui/class_factory.h"
-#include "ui/common_ui.h"
-#include "ui/document_events.h"
-#include "ui/printer_events.h"
-#include "ui/property_sheets.h"
+#include "ui/frame/class_factory.h"
+#include "ui/sheets/common_ui.h"
+#include "ui/printing/document_events.h"
+#include "ui/printer/printer_events.h"
+#include "ui/sheets/property_sheets.h"
 #include "ui/watermark/store.h"
 
 UiPlugin::UiPlugin() noexcept { NoteObjectCreated(); }

@@ -1,4 +1,4 @@
-#include "ui/manual_duplex.h"
+#include "ui/printing/manual_duplex.h"
 
 #include <winspool.h>
 #include <strsafe.h>
@@ -7,10 +7,10 @@
 
 #include "platform/raii.h"
 #include "resources/resource.h"
-#include "ui/activation_context.h"
-#include "ui/module.h"
-#include "ui/module_path.h"
-#include "ui/system_library.h"
+#include "ui/frame/activation_context.h"
+#include "ui/frame/module.h"
+#include "ui/frame/module_path.h"
+#include "ui/frame/system_library.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/text_checks.h"
+#include "ui/sheets/text_checks.h"
 
 #include <cwctype>
 

@@ -1,4 +1,4 @@
-#include "ui/system_library.h"
+#include "ui/frame/system_library.h"
 
 #include <strsafe.h>
 

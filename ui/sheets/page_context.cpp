@@ -1,8 +1,8 @@
-#include "ui/page_context.h"
+#include "ui/sheets/page_context.h"
 
 #include <cstring>
 
-#include "ui/page_help.h"
+#include "ui/sheets/page_help.h"
 
 PageContext *AllocatePageContext(HANDLE heap) {
     if (!heap) return nullptr;

@@ -1,4 +1,4 @@
-#include "ui/spooler_info.h"
+#include "ui/printer/spooler_info.h"
 
 #include <winspool.h>
 #include <cwchar>

@@ -3,9 +3,9 @@
 
 #include "platform/oem_abi.h"
 #include "platform/runtime_unload.h"
-#include "ui/activation_context.h"
-#include "ui/class_factory.h"
-#include "ui/module.h"
+#include "ui/frame/activation_context.h"
+#include "ui/frame/class_factory.h"
+#include "ui/frame/module.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {

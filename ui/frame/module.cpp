@@ -1,4 +1,4 @@
-#include "ui/module.h"
+#include "ui/frame/module.h"
 
 namespace {
 HINSTANCE g_module = nullptr;

@@ -1,4 +1,4 @@
-#include "ui/common_ui.h"
+#include "ui/sheets/common_ui.h"
 
 #include <winspool.h>
 #include <cstring>
@@ -7,14 +7,14 @@
 #include "platform/raii.h"
 #include "resources/resource.h"
 #include "settings/private_devmode.h"
-#include "ui/activation_context.h"
-#include "ui/module.h"
-#include "ui/page_context.h"
-#include "ui/page_help.h"
-#include "ui/plugin.h"
+#include "ui/frame/activation_context.h"
+#include "ui/frame/module.h"
+#include "ui/sheets/page_context.h"
+#include "ui/sheets/page_help.h"
+#include "ui/frame/plugin.h"
 #include "ui/profiles/store.h"
-#include "ui/spooler_info.h"
-#include "ui/system_library.h"
+#include "ui/printer/spooler_info.h"
+#include "ui/frame/system_library.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "ui/registry_keys.h"
+#include "ui/printer/registry_keys.h"
 
 #include <winspool.h>
 #include <strsafe.h>
 
-#include "ui/spooler_info.h"
+#include "ui/printer/spooler_info.h"
 
 const wchar_t kSettingsRoot[] = L"Software\\Corvane\\PSPlugIn";
 const wchar_t kSettingsCompany[] = L"Software\\Corvane";

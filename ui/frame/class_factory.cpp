@@ -1,8 +1,8 @@
-#include "ui/class_factory.h"
+#include "ui/frame/class_factory.h"
 
 #include <new>
 
-#include "ui/plugin.h"
+#include "ui/frame/plugin.h"
 
 namespace {
 

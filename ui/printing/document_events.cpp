@@ -1,4 +1,4 @@
-#include "ui/document_events.h"
+#include "ui/printing/document_events.h"
 
 #include <winddiui.h>
 
@@ -9,7 +9,7 @@
 #include "platform/escape_codes.h"
 #include "platform/raii.h"
 #include "settings/private_devmode.h"
-#include "ui/manual_duplex.h"
+#include "ui/printing/manual_duplex.h"
 #include "ui/output/fax_cover.h"
 #include "ui/watermark/draw.h"
 

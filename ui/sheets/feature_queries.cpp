@@ -1,4 +1,4 @@
-#include "ui/feature_queries.h"
+#include "ui/sheets/feature_queries.h"
 
 #include "platform/raii.h"
 
