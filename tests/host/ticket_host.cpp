@@ -1,0 +1,397 @@
+#include "tests/host/ticket_host.h"
+
+#include <winspool.h>
+
+#include <cstring>
+
+#include "tests/host/ui_host.h"
+#include "tests/host/wine_printer.h"
+
+namespace testbed {
+namespace {
+
+constexpr DWORD kAdtAscii = 5;  // kADT_ASCII of the driver's attribute types
+// The core driver keeps bytes of its own between the public part and the
+// plug-ins' records; a plug-in must not touch them.
+constexpr DWORD kCorePrivateBytes = 48;
+constexpr BYTE kCoreFill = 0xC5;
+
+constexpr wchar_t kSelectionNamespaces[] =
+    L"xmlns:psf='http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework' "
+    L"xmlns:psk='http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords' "
+    L"xmlns:pskv11='http://schemas.microsoft.com/windows/2013/05/printing/printschemakeywordsv11' "
+    L"xmlns:psp='urn:psplugins:printschema:2026' "
+    L"xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' "
+    L"xmlns:xsd='http://www.w3.org/2001/XMLSchema' "
+    L"xmlns:ext='http://schemas.example.org/2026/finishing'";
+
+#define TICKET_NAMESPACES                                                                   \
+    L"xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\" " \
+    L"xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\" "  \
+    L"xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "                             \
+    L"xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "                                      \
+    L"xmlns:ns0000=\"http://schemas.example.org/2026/finishing\" "
+
+// What the core driver writes before the plug-ins get the ticket.
+constexpr wchar_t kCoreTicketXml[] =
+    L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+    L"<psf:PrintTicket " TICKET_NAMESPACES L"version=\"1\">"
+    L"<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:ISOA4\">"
+    L"<psf:ScoredProperty name=\"psk:MediaSizeWidth\"><psf:Value xsi:type=\"xsd:integer\">210000</psf:Value>"
+    L"</psf:ScoredProperty>"
+    L"<psf:ScoredProperty name=\"psk:MediaSizeHeight\"><psf:Value xsi:type=\"xsd:integer\">297000</psf:Value>"
+    L"</psf:ScoredProperty></psf:Option></psf:Feature>"
+    L"<psf:ParameterInit name=\"psk:JobCopiesAllDocuments\"><psf:Value xsi:type=\"xsd:integer\">1</psf:Value>"
+    L"</psf:ParameterInit>"
+    L"<psf:Feature name=\"ns0000:JobStapleCorner\"><psf:Option name=\"ns0000:TopLeft\"/></psf:Feature>"
+    L"</psf:PrintTicket>";
+
+constexpr wchar_t kCoreCapabilitiesXml[] =
+    L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+    L"<psf:PrintCapabilities " TICKET_NAMESPACES L"version=\"1\">"
+    L"<psf:Feature name=\"psk:PageMediaSize\">"
+    L"<psf:Property name=\"psf:SelectionType\"><psf:Value xsi:type=\"xsd:QName\">psk:PickOne</psf:Value>"
+    L"</psf:Property><psf:Option name=\"psk:ISOA4\"/><psf:Option name=\"psk:NorthAmericaLetter\"/></psf:Feature>"
+    L"<psf:ParameterDef name=\"psk:JobCopiesAllDocuments\">"
+    L"<psf:Property name=\"psf:DataType\"><psf:Value xsi:type=\"xsd:QName\">xsd:integer</psf:Value></psf:Property>"
+    L"<psf:Property name=\"psf:MinValue\"><psf:Value xsi:type=\"xsd:integer\">1</psf:Value></psf:Property>"
+    L"<psf:Property name=\"psf:MaxValue\"><psf:Value xsi:type=\"xsd:integer\">999</psf:Value></psf:Property>"
+    L"</psf:ParameterDef>"
+    L"<psf:Feature name=\"ns0000:JobStapleCorner\"><psf:Option name=\"ns0000:TopLeft\"/></psf:Feature>"
+    L"</psf:PrintCapabilities>";
+
+class Bstr {
+public:
+    explicit Bstr(const wchar_t *text) : s_(SysAllocString(text)) {}
+    ~Bstr() { SysFreeString(s_); }
+    Bstr(const Bstr &) = delete;
+    Bstr &operator=(const Bstr &) = delete;
+    BSTR get() const { return s_; }
+
+private:
+    BSTR s_;
+};
+
+ComRef<IXMLDOMNodeList> Select(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
+    ComRef<IXMLDOMNodeList> list;
+    if (!doc) return list;
+    Bstr query(xpath);
+    if (FAILED(doc->selectNodes(query.get(), list.put()))) list.Reset();
+    return list;
+}
+
+ComRef<IXMLDOMNode> SelectFirst(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
+    ComRef<IXMLDOMNode> node;
+    if (!doc) return node;
+    Bstr query(xpath);
+    if (doc->selectSingleNode(query.get(), node.put()) != S_OK) node.Reset();
+    return node;
+}
+
+void SetProperty(IXMLDOMDocument2 *doc, const wchar_t *name, const wchar_t *value) {
+    Bstr property(name);
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(value);
+    doc->setProperty(property.get(), v);
+    VariantClear(&v);
+}
+
+}  // namespace
+
+void DescribePrinter(const PrinterFeatures &features, FakeCoreUI *model) {
+    model->settings["FaxCard"] = features.faxCard ? "True" : "False";
+    model->features["FaxCard"] = {"True", "False"};
+    const std::pair<bool, const char *> defined[] = {{features.printAndHold, "HasPrintandHold"},
+                                                     {features.keepPreviousJobs, "HasKeepPreviousPHJobs"},
+                                                     {features.manualColor, "HasManualColorCorrection"}};
+    for (const auto &[present, keyword] : defined) {
+        if (present) {
+            model->features[keyword] = {"True", "False"};
+            model->settings[keyword] = "True";
+        } else {
+            model->features.erase(keyword);
+            model->settings.erase(keyword);
+        }
+    }
+}
+
+HRESULT FakeCoreHelperPs::QueryInterface(REFIID riid, void **ppv) {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, pt::IID_IPrintCoreHelper) || IsEqualIID(riid, pt::IID_IPrintCoreHelperPS)) ++helperQueries;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, pt::IID_IPrintCoreHelper) ||
+        IsEqualIID(riid, pt::IID_IPrintCoreHelperPS)) {
+        *ppv = static_cast<pt::IPrintCoreHelperPS *>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT FakeCoreHelperPs::GetOption(const DEVMODEW *, DWORD, PCSTR feature, PCSTR *option) {
+    if (!feature || !option) return E_INVALIDARG;
+    auto it = model_->settings.find(feature);
+    if (it == model_->settings.end()) return E_INVALIDARG;
+    *option = it->second.c_str();
+    return S_OK;
+}
+
+HRESULT FakeCoreHelperPs::EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR feature, PCSTR **list,
+                                                 DWORD *count) {
+    if (!feature || !list || !count) return E_INVALIDARG;
+    if (model_->features.find(feature) == model_->features.end()) return E_INVALIDARG;
+    // Nothing is constrained in this printer description.
+    return E_FAIL;
+}
+
+HRESULT FakeCoreHelperPs::EnumFeatures(PCSTR **list, DWORD *count) {
+    if (!list || !count) return E_INVALIDARG;
+    std::vector<PCSTR> names;
+    for (const auto &feature : model_->features) names.push_back(feature.first.c_str());
+    lists_.push_back(std::move(names));
+    *list = lists_.back().data();
+    *count = static_cast<DWORD>(lists_.back().size());
+    return S_OK;
+}
+
+HRESULT FakeCoreHelperPs::EnumOptions(PCSTR feature, PCSTR **list, DWORD *count) {
+    if (!feature || !list || !count) return E_INVALIDARG;
+    auto it = model_->features.find(feature);
+    if (it == model_->features.end()) return E_INVALIDARG;
+    std::vector<PCSTR> names;
+    for (const auto &option : it->second) names.push_back(option.c_str());
+    lists_.push_back(std::move(names));
+    *list = lists_.back().data();
+    *count = static_cast<DWORD>(lists_.back().size());
+    return S_OK;
+}
+
+HRESULT FakeCoreHelperPs::CreateInstanceOfMSXMLObject(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID riid,
+                                                      LPVOID *ppv) {
+    return CoCreateInstance(clsid, outer, context, riid, ppv);
+}
+
+// Only the display name is described; the keyword stands for it.
+HRESULT FakeCoreHelperPs::GetFeatureAttribute(PCSTR feature, PCSTR attribute, PDWORD type, PBYTE *data,
+                                              PDWORD size) {
+    if (!feature || !attribute || !type || !data || !size) return E_INVALIDARG;
+    auto it = model_->features.find(feature);
+    if (it == model_->features.end() || std::strcmp(attribute, "DisplayName") != 0) return E_INVALIDARG;
+    *type = kAdtAscii;
+    *data = reinterpret_cast<PBYTE>(const_cast<char *>(it->first.c_str()));
+    *size = static_cast<DWORD>(it->first.size() + 1);
+    return S_OK;
+}
+
+HRESULT FakeCoreHelperPs::GetOptionAttribute(PCSTR feature, PCSTR option, PCSTR attribute, PDWORD type,
+                                             PBYTE *data, PDWORD size) {
+    if (!feature || !option || !attribute || !type || !data || !size) return E_INVALIDARG;
+    auto it = model_->features.find(feature);
+    if (it == model_->features.end() || std::strcmp(attribute, "DisplayName") != 0) return E_INVALIDARG;
+    for (const auto &name : it->second) {
+        if (name != option) continue;
+        *type = kAdtAscii;
+        *data = reinterpret_cast<PBYTE>(const_cast<char *>(name.c_str()));
+        *size = static_cast<DWORD>(name.size() + 1);
+        return S_OK;
+    }
+    return E_INVALIDARG;
+}
+
+ComRef<IXMLDOMDocument2> NewXmlDocument() {
+    ComRef<IXMLDOMDocument2> doc;
+    if (FAILED(CoCreateInstance(pt::CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, pt::IID_IXMLDOMDocument2,
+                                reinterpret_cast<void **>(doc.put()))))
+        doc.Reset();
+    if (!doc) return doc;
+    doc->put_async(VARIANT_FALSE);
+    SetProperty(doc.get(), L"SelectionLanguage", L"XPath");
+    SetProperty(doc.get(), L"SelectionNamespaces", kSelectionNamespaces);
+    return doc;
+}
+
+ComRef<IXMLDOMDocument2> LoadXml(const std::wstring &xml) {
+    ComRef<IXMLDOMDocument2> doc = NewXmlDocument();
+    if (!doc) return doc;
+    Bstr text(xml.c_str());
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    if (doc->loadXML(text.get(), &loaded) != S_OK || loaded != VARIANT_TRUE) doc.Reset();
+    return doc;
+}
+
+std::wstring XmlText(IXMLDOMDocument2 *doc) {
+    BSTR xml = nullptr;
+    if (!doc || FAILED(doc->get_xml(&xml)) || !xml) return L"";
+    std::wstring out(xml, SysStringLen(xml));
+    SysFreeString(xml);
+    return out;
+}
+
+long CountNodes(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
+    ComRef<IXMLDOMNodeList> list = Select(doc, xpath);
+    long n = -1;
+    if (!list || FAILED(list->get_length(&n))) return -1;
+    return n;
+}
+
+std::wstring NodeText(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
+    ComRef<IXMLDOMNode> node = SelectFirst(doc, xpath);
+    BSTR text = nullptr;
+    if (!node || FAILED(node->get_text(&text)) || !text) return L"";
+    std::wstring out(text, SysStringLen(text));
+    SysFreeString(text);
+    return out;
+}
+
+bool SetNodeText(IXMLDOMDocument2 *doc, const wchar_t *xpath, const wchar_t *text) {
+    ComRef<IXMLDOMNode> node = SelectFirst(doc, xpath);
+    if (!node) return false;
+    Bstr value(text);
+    return SUCCEEDED(node->put_text(value.get()));
+}
+
+long RemoveNodes(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
+    ComRef<IXMLDOMNodeList> list = Select(doc, xpath);
+    long n = 0, removed = 0;
+    if (!list || FAILED(list->get_length(&n))) return 0;
+    for (long i = 0; i < n; ++i) {
+        ComRef<IXMLDOMNode> node, parent, gone;
+        if (FAILED(list->get_item(i, node.put())) || !node) continue;
+        if (node->get_parentNode(parent.put()) != S_OK || !parent) continue;
+        if (SUCCEEDED(parent->removeChild(node.get(), gone.put()))) ++removed;
+    }
+    return removed;
+}
+
+ComRef<IXMLDOMDocument2> CoreTicket() { return LoadXml(kCoreTicketXml); }
+ComRef<IXMLDOMDocument2> CoreCapabilities() { return LoadXml(kCoreCapabilitiesXml); }
+
+TicketHost::TicketHost(const PrinterFeatures &features) {
+    DescribePrinter(features, &model);
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    comStarted_ = SUCCEEDED(hr);
+}
+
+TicketHost::~TicketHost() {
+    if (provider_) provider_->Release();
+    if (plugin_) plugin_->Release();
+    printer_.reset();
+    if (comStarted_) CoUninitialize();
+}
+
+bool TicketHost::Start(std::wstring *error) {
+    if (!EnsurePrinter(error)) return false;
+    HANDLE h = nullptr;
+    PrinterSetup setup;
+    if (!OpenPrinterW(const_cast<wchar_t *>(setup.printerName.c_str()), &h, nullptr)) {
+        *error = L"OpenPrinter failed";
+        return false;
+    }
+    printer_.reset(h);
+
+    DllGetClassObjectFn getClassObject = UiPlugGetClassObject();
+    if (!getClassObject) {
+        *error = L"uiplug.dll not loaded from " + ProgramDirFile(L"uiplug.dll");
+        return false;
+    }
+    ComRef<IClassFactory> factory;
+    if (FAILED(getClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(factory.put()))) ||
+        !factory ||
+        FAILED(factory->CreateInstance(nullptr, IID_IPrintOemUI2, reinterpret_cast<void **>(&plugin_))) ||
+        !plugin_) {
+        *error = L"the plug-in object was not created";
+        return false;
+    }
+    // The driver offers its helper to the new object; a plug-in may decline it here.
+    publishDriverAnswer = plugin_->PublishDriverInterface(static_cast<pt::IPrintCoreHelperPS *>(&helper));
+    if (FAILED(plugin_->QueryInterface(pt::IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider_))) ||
+        !provider_) {
+        provider_ = nullptr;
+        *error = L"the plug-in object offers no print-ticket provider";
+        return false;
+    }
+    publishHelperAnswer = provider_->PublishPrintTicketHelperInterface(static_cast<pt::IPrintCoreHelperPS *>(&helper));
+
+    INT *list = nullptr;
+    INT count = 0;
+    if (FAILED(provider_->GetSupportedVersions(printer(), &list, &count))) {
+        *error = L"GetSupportedVersions failed";
+        return false;
+    }
+    for (INT i = 0; list && i < count; ++i) versions.push_back(list[i]);
+    CoTaskMemFree(list);
+
+    BSTR *uris = nullptr;
+    count = 0;
+    HRESULT hr = provider_->BindPrinter(printer(), 1, &bindOptions, &count, &uris);
+    for (INT i = 0; uris && i < count; ++i) {
+        namespaces.emplace_back(uris[i] ? uris[i] : L"");
+        SysFreeString(uris[i]);
+    }
+    CoTaskMemFree(uris);
+    if (FAILED(hr)) {
+        *error = L"BindPrinter failed";
+        return false;
+    }
+    return true;
+}
+
+PrivateDevmode TicketHost::DefaultRecord() {
+    PrivateDevmode record;
+    std::memset(&record, 0, sizeof(record));
+    MakeDefaultPrivateDevmode(&record);
+    return record;
+}
+
+HRESULT TicketHost::CallWithDevmode(PrivateDevmode *record, bool toTicket, IXMLDOMDocument2 *ticket) {
+    // Public part, the core driver's bytes, then the plug-in's record, as one block.
+    const size_t size = sizeof(DEVMODEW) + kCorePrivateBytes + sizeof(PrivateDevmode);
+    std::vector<BYTE> block(size, 0);
+    auto *dm = reinterpret_cast<DEVMODEW *>(block.data());
+    PrinterSetup setup;
+    wcsncpy(dm->dmDeviceName, setup.printerName.c_str(), CCHDEVICENAME - 1);
+    dm->dmSpecVersion = DM_SPECVERSION;
+    dm->dmSize = sizeof(DEVMODEW);
+    dm->dmDriverExtra = static_cast<WORD>(kCorePrivateBytes + sizeof(PrivateDevmode));
+    dm->dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
+    dm->dmOrientation = DMORIENT_PORTRAIT;
+    dm->dmPaperSize = DMPAPER_A4;
+    dm->dmCopies = 1;
+    std::memset(block.data() + sizeof(DEVMODEW), kCoreFill, kCorePrivateBytes);
+    BYTE *privatePart = block.data() + sizeof(DEVMODEW) + kCorePrivateBytes;
+    std::memcpy(privatePart, record, sizeof(PrivateDevmode));
+    const std::vector<BYTE> driverPart(block.begin(), block.begin() + sizeof(DEVMODEW) + kCorePrivateBytes);
+
+    HRESULT hr = toTicket ? provider_->ConvertDevModeToPrintTicket(static_cast<ULONG>(size), dm,
+                                                                   sizeof(PrivateDevmode), privatePart, ticket)
+                          : provider_->ConvertPrintTicketToDevMode(ticket, static_cast<ULONG>(size), dm,
+                                                                   sizeof(PrivateDevmode), privatePart);
+    if (!std::equal(driverPart.begin(), driverPart.end(), block.begin())) driverPartTouched = true;
+    std::memcpy(record, privatePart, sizeof(PrivateDevmode));
+    return hr;
+}
+
+HRESULT TicketHost::DevmodeToTicket(const PrivateDevmode &record, IXMLDOMDocument2 *ticket) {
+    PrivateDevmode copy = record;
+    HRESULT hr = CallWithDevmode(&copy, true, ticket);
+    if (std::memcmp(&copy, &record, sizeof(copy)) != 0) driverPartTouched = true;
+    return hr;
+}
+
+HRESULT TicketHost::TicketToDevmode(IXMLDOMDocument2 *ticket, PrivateDevmode *record) {
+    return CallWithDevmode(record, false, ticket);
+}
+
+HRESULT TicketHost::Validate(IXMLDOMDocument2 *ticket) { return provider_->ValidatePrintTicket(ticket); }
+
+HRESULT TicketHost::Capabilities(IXMLDOMDocument2 *capabilities) {
+    ComRef<IXMLDOMDocument2> ticket = CoreTicket();
+    if (!ticket) return E_FAIL;
+    HRESULT hr = DevmodeToTicket(DefaultRecord(), ticket.get());
+    if (FAILED(hr)) return hr;
+    return provider_->CompletePrintCapabilities(ticket.get(), capabilities);
+}
+
+}  // namespace testbed
