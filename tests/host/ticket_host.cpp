@@ -3,9 +3,9 @@
 #include <winspool.h>
 
 #include <cstring>
+#include <utility>
 
 #include "tests/host/ui_host.h"
-#include "tests/host/wine_printer.h"
 
 namespace testbed {
 namespace {
@@ -268,7 +268,7 @@ long RemoveNodes(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
 ComRef<IXMLDOMDocument2> CoreTicket() { return LoadXml(kCoreTicketXml); }
 ComRef<IXMLDOMDocument2> CoreCapabilities() { return LoadXml(kCoreCapabilitiesXml); }
 
-TicketHost::TicketHost(const PrinterFeatures &features) {
+TicketHost::TicketHost(const PrinterFeatures &features, PrinterSetup setup) : setup_(std::move(setup)) {
     DescribePrinter(features, &model);
     HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     comStarted_ = SUCCEEDED(hr);
@@ -282,10 +282,9 @@ TicketHost::~TicketHost() {
 }
 
 bool TicketHost::Start(std::wstring *error) {
-    if (!EnsurePrinter(error)) return false;
+    if (!EnsurePrinter(setup_, error)) return false;
     HANDLE h = nullptr;
-    PrinterSetup setup;
-    if (!OpenPrinterW(const_cast<wchar_t *>(setup.printerName.c_str()), &h, nullptr)) {
+    if (!OpenPrinterW(const_cast<wchar_t *>(setup_.printerName.c_str()), &h, nullptr)) {
         *error = L"OpenPrinter failed";
         return false;
     }
@@ -350,8 +349,7 @@ HRESULT TicketHost::CallWithDevmode(PrivateDevmode *record, bool toTicket, IXMLD
     const size_t size = sizeof(DEVMODEW) + kCorePrivateBytes + sizeof(PrivateDevmode);
     std::vector<BYTE> block(size, 0);
     auto *dm = reinterpret_cast<DEVMODEW *>(block.data());
-    PrinterSetup setup;
-    wcsncpy(dm->dmDeviceName, setup.printerName.c_str(), CCHDEVICENAME - 1);
+    wcsncpy(dm->dmDeviceName, setup_.printerName.c_str(), CCHDEVICENAME - 1);
     dm->dmSpecVersion = DM_SPECVERSION;
     dm->dmSize = sizeof(DEVMODEW);
     dm->dmDriverExtra = static_cast<WORD>(kCorePrivateBytes + sizeof(PrivateDevmode));

@@ -20,6 +20,7 @@
 #include "settings/private_devmode.h"
 #include "tests/host/fake_core_ui.h"
 #include "tests/host/ticket_abi.h"
+#include "tests/host/wine_printer.h"
 
 namespace testbed {
 
@@ -139,12 +140,12 @@ ComRef<IXMLDOMDocument2> CoreCapabilities();
 
 class TicketHost {
 public:
-    explicit TicketHost(const PrinterFeatures &features = {});
+    explicit TicketHost(const PrinterFeatures &features = {}, PrinterSetup setup = {});
     ~TicketHost();
     TicketHost(const TicketHost &) = delete;
     TicketHost &operator=(const TicketHost &) = delete;
 
-    // The test printer, the plug-in object with its helper, the provider,
+    // The printer (installed when missing), the plug-in object with its helper, the provider,
     // GetSupportedVersions and BindPrinter. False with a reason in *error.
     bool Start(std::wstring *error);
 
@@ -176,6 +177,7 @@ public:
 private:
     HRESULT CallWithDevmode(PrivateDevmode *record, bool toTicket, IXMLDOMDocument2 *ticket);
 
+    PrinterSetup setup_;
     unique_hprinter printer_;
     IPrintOemUI2 *plugin_ = nullptr;
     pt::IPrintOemPrintTicketProvider *provider_ = nullptr;

@@ -1,0 +1,109 @@
+// A ticket an application edits (PIN printing on, PIN 4321) becomes a devmode
+// whose job, printed through the rendering plug-in, holds the job under that PIN.
+#include <cstring>
+
+#include "tests/host/job_driver.h"
+#include "tests/host/render_host.h"
+#include "tests/ui_print_ticket/ticket_fixture.h"
+
+using namespace tickettest;
+using testbed::ComRef;
+
+namespace {
+
+constexpr wchar_t kPsf[] = L"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework";
+constexpr wchar_t kXsi[] = L"http://www.w3.org/2001/XMLSchema-instance";
+
+// The edit an application makes through the DOM: the passcode option, and
+// the passcode's ParameterInit, added when the ticket has none.
+bool AskForPin(IXMLDOMDocument2 *ticket, const wchar_t *pin) {
+    if (!testbed::SetNodeText(ticket, L"/psf:PrintTicket/psf:Feature[@name='pskv11:JobPasscode']/psf:Option/@name",
+                              L"psk:On"))
+        return false;
+    const wchar_t *init = L"/psf:PrintTicket/psf:ParameterInit[@name='pskv11:JobPasscodeString']/psf:Value";
+    if (testbed::CountNodes(ticket, init) > 0) return testbed::SetNodeText(ticket, init, pin);
+
+    ComRef<IXMLDOMElement> root, parameter, value;
+    if (ticket->get_documentElement(root.put()) != S_OK) return false;
+    auto element = [&](const wchar_t *name, ComRef<IXMLDOMElement> *out) {
+        ComRef<IXMLDOMNode> node;
+        VARIANT type;
+        VariantInit(&type);
+        type.vt = VT_I4;
+        type.lVal = NODE_ELEMENT;
+        BSTR qname = SysAllocString(name), uri = SysAllocString(kPsf);
+        HRESULT hr = ticket->createNode(type, qname, uri, node.put());
+        SysFreeString(qname);
+        SysFreeString(uri);
+        return SUCCEEDED(hr) && SUCCEEDED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void **>(out->put())));
+    };
+    auto attribute = [](IXMLDOMElement *e, const wchar_t *name, const wchar_t *text) {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_BSTR;
+        v.bstrVal = SysAllocString(text);
+        BSTR n = SysAllocString(name);
+        HRESULT hr = e->setAttribute(n, v);
+        SysFreeString(n);
+        VariantClear(&v);
+        return SUCCEEDED(hr);
+    };
+    if (!element(L"psf:ParameterInit", &parameter) || !element(L"psf:Value", &value)) return false;
+    if (!attribute(parameter.get(), L"name", L"pskv11:JobPasscodeString")) return false;
+    // xsi:type needs its namespace on the element, as an application's DOM code writes it.
+    ComRef<IXMLDOMNode> typeAttr;
+    {
+        VARIANT kind;
+        VariantInit(&kind);
+        kind.vt = VT_I4;
+        kind.lVal = NODE_ATTRIBUTE;
+        BSTR qname = SysAllocString(L"xsi:type"), uri = SysAllocString(kXsi);
+        HRESULT hr = ticket->createNode(kind, qname, uri, typeAttr.put());
+        SysFreeString(qname);
+        SysFreeString(uri);
+        if (FAILED(hr)) return false;
+        BSTR text = SysAllocString(L"xsd:string");
+        typeAttr->put_text(text);
+        SysFreeString(text);
+        ComRef<IXMLDOMAttribute> attr, old;
+        if (FAILED(typeAttr->QueryInterface(IID_IXMLDOMAttribute, reinterpret_cast<void **>(attr.put())))) return false;
+        if (FAILED(value->setAttributeNode(attr.get(), old.put()))) return false;
+    }
+    BSTR text = SysAllocString(pin);
+    value->put_text(text);
+    SysFreeString(text);
+    ComRef<IXMLDOMNode> added1, added2;
+    return SUCCEEDED(parameter->appendChild(value.get(), added1.put())) &&
+           SUCCEEDED(root->appendChild(parameter.get(), added2.put()));
+}
+
+}  // namespace
+
+TEST_F(TicketTest, ApplicationsPinReachesTheHeldJobThroughBothPlugins) {
+    PrivateDevmode start = testbed::TicketHost::DefaultRecord();
+    Fill(start.holdUserName, L"alice");
+    ComRef<IXMLDOMDocument2> ticket = TicketFor(start);
+    ASSERT_TRUE(ticket);
+    ASSERT_TRUE(AskForPin(ticket.get(), L"4321")) << Narrow(testbed::XmlText(ticket.get()));
+    EXPECT_EQ(host->Validate(ticket.get()), testbed::kTicketNoConflict) << Narrow(testbed::XmlText(ticket.get()));
+
+    PrivateDevmode record = testbed::TicketHost::DefaultRecord();
+    Fill(record.holdUserName, L"alice");
+    ASSERT_EQ(host->TicketToDevmode(ticket.get(), &record), S_OK);
+    EXPECT_EQ(record.outputDestination, static_cast<uint32_t>(DEST_CONFIDENTIAL));
+    EXPECT_STREQ(record.holdPin, L"4321");
+
+    testbed::RenderHost render;
+    std::wstring error;
+    ASSERT_TRUE(render.Start(&error)) << testbed::Narrow(error);
+    ASSERT_GE(render.device().privateDm.size(), sizeof(PrivateDevmode));
+    std::memcpy(render.device().settings(), &record, sizeof(PrivateDevmode));
+    testbed::JobDriver job(render, render.device());
+    ASSERT_TRUE(job.Run(testbed::JobSetup{}, 1, &error)) << testbed::Narrow(error);
+    EXPECT_NE(job.stream().find("@PJL SET USERNAME = \"alice\"\n"
+                                "@PJL SET HOLD = ON\n"
+                                "@PJL SET HOLDTYPE = PRIVATE\n"
+                                "@PJL SET HOLDKEY = \"4321\"\n"),
+              std::string::npos)
+        << job.stream().substr(0, 600);
+}
