@@ -245,6 +245,15 @@ std::wstring NodeText(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
     return out;
 }
 
+std::wstring NodeXml(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
+    ComRef<IXMLDOMNode> node = SelectFirst(doc, xpath);
+    BSTR xml = nullptr;
+    if (!node || FAILED(node->get_xml(&xml)) || !xml) return L"";
+    std::wstring out(xml, SysStringLen(xml));
+    SysFreeString(xml);
+    return out;
+}
+
 bool SetNodeText(IXMLDOMDocument2 *doc, const wchar_t *xpath, const wchar_t *text) {
     ComRef<IXMLDOMNode> node = SelectFirst(doc, xpath);
     if (!node) return false;

@@ -126,8 +126,9 @@ ComRef<IXMLDOMDocument2> LoadXml(const std::wstring &xml);
 std::wstring XmlText(IXMLDOMDocument2 *doc);
 // XPath over a document with the prefixes above.
 long CountNodes(IXMLDOMDocument2 *doc, const wchar_t *xpath);
-// Text of the first node the query selects; empty when none.
+// Text, or markup, of the first node the query selects; empty when none.
 std::wstring NodeText(IXMLDOMDocument2 *doc, const wchar_t *xpath);
+std::wstring NodeXml(IXMLDOMDocument2 *doc, const wchar_t *xpath);
 // Sets the text of the first selected node; false when none.
 bool SetNodeText(IXMLDOMDocument2 *doc, const wchar_t *xpath, const wchar_t *text);
 // Removes every selected node; the number removed.
