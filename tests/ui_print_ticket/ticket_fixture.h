@@ -48,7 +48,9 @@ inline ::testing::AssertionResult SameRecord(const PrivateDevmode &want, const P
 
 class TicketTest : public ::testing::Test {
 protected:
+    // COM stays up for the test's documents while hosts come and go.
     void SetUp() override {
+        comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         uitest::DeleteTree(HKEY_CURRENT_USER, uitest::DriverKey(TicketPrinter().driverName));
         ASSERT_NO_FATAL_FAILURE(Start(kEveryFeature));
         for (const wchar_t *name : {kDraftName, kEscapeName}) {
@@ -58,6 +60,11 @@ protected:
             Fill(wm.text, std::wstring(L"text of ") + name);
             ASSERT_TRUE(SaveWatermark(host->printer(), &wm));
         }
+    }
+
+    void TearDown() override {
+        host.reset();
+        if (comStarted_) CoUninitialize();
     }
 
     // A fresh driver side for a printer offering `features`.
@@ -87,6 +94,9 @@ protected:
     }
 
     std::unique_ptr<testbed::TicketHost> host;
+
+private:
+    bool comStarted_ = false;
 };
 
 }  // namespace tickettest
