@@ -204,6 +204,14 @@ inline constexpr GUID IID_IPrintOemPS2 = {0xbecf7f34, 0x51b3, 0x46c9, {0x8a, 0x1
 inline constexpr GUID IID_IPrintOemDriverPS = {0xd90060c7, 0x8e1a, 0x11d1, {0x88, 0x1f, 0x00, 0xc0, 0x4f, 0xb9, 0x61, 0xec}};
 // {CDBB0B0B-A917-40D7-9FBF-483B3BE7EF22}
 inline constexpr GUID IID_IPrintCorePS2 = {0xcdbb0b0b, 0xa917, 0x40d7, {0x9f, 0xbf, 0x48, 0x3b, 0x3b, 0xe7, 0xef, 0x22}};
+// {BCF5E011-F60A-49FF-AB2F-E06F4ABDF281}
+inline constexpr GUID IID_IPrintOemPrintTicketProvider = {
+    0xbcf5e011, 0xf60a, 0x49ff, {0xab, 0x2f, 0xe0, 0x6f, 0x4a, 0xbd, 0xf2, 0x81}};
+// {A89EC53E-3905-49C6-9C1A-C0A88117FDB6}
+inline constexpr GUID IID_IPrintCoreHelper = {0xa89ec53e, 0x3905, 0x49c6, {0x9c, 0x1a, 0xc0, 0xa8, 0x81, 0x17, 0xfd, 0xb6}};
+// {C2C14F6F-95D3-4D63-96CF-6BD9E6C907C2}
+inline constexpr GUID IID_IPrintCoreHelperPS = {
+    0xc2c14f6f, 0x95d3, 0x4d63, {0x96, 0xcf, 0x6b, 0xd9, 0xe6, 0xc9, 0x07, 0xc2}};
 
 // Interfaces are declared as pure-virtual C++ structs with no destructors, which
 // MinGW lays out exactly like the COM vtables (slot order = declaration order).
@@ -328,6 +336,79 @@ struct IPrintCorePS2 : public IUnknown {
                                                    DWORD cbSize, PDWORD pcbNeeded) = 0;
     virtual HRESULT STDMETHODCALLTYPE EnumOptions(PDEVOBJ pdevobj, DWORD dwFlags, PCSTR pszFeatureKeyword,
                                                   PSTR pmszOptionList, DWORD cbSize, PDWORD pcbNeeded) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// prcomoem.h / prntvpt.h: the print-ticket provider and the helper the driver
+// publishes to it. Documents are MSXML's; only pointers cross here.
+
+struct IXMLDOMDocument2;
+
+enum OEMPTOPTS : int {
+    OEMPT_DEFAULT = 0,
+    OEMPT_NOSNAPSHOT = 1,
+};
+typedef OEMPTOPTS *POEMPTOPTS;
+
+constexpr HRESULT S_PT_NO_CONFLICT = 0x00040001;
+constexpr HRESULT S_PT_CONFLICT_RESOLVED = 0x00040002;
+constexpr HRESULT E_PRINTTICKET_FORMAT = static_cast<HRESULT>(0x80040003);
+constexpr HRESULT E_PRINTCAPABILITIES_FORMAT = static_cast<HRESULT>(0x80040004);
+constexpr HRESULT E_VERSION_NOT_SUPPORTED = static_cast<HRESULT>(0x80040001);
+
+struct PRINT_FEATURE_OPTION {
+    PCSTR pszFeature;
+    PCSTR pszOption;
+};
+
+struct IPrintCoreHelper : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetOption(const DEVMODEW *pDevmode, DWORD cbSize, PCSTR pszFeatureRequested,
+                                                PCSTR *ppszOption) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetOptions(DEVMODEW *pDevmode, DWORD cbSize, BOOL bResolveConflicts,
+                                                 const PRINT_FEATURE_OPTION *pFOPairs, DWORD cPairs,
+                                                 PDWORD pcPairsWritten, PDWORD pdwResult) = 0;
+    virtual HRESULT STDMETHODCALLTYPE EnumConstrainedOptions(const DEVMODEW *pDevmode, DWORD cbSize,
+                                                             PCSTR pszFeatureKeyword, PCSTR **pConstrainedOptionList,
+                                                             DWORD *pdwNumOptions) = 0;
+    virtual HRESULT STDMETHODCALLTYPE WhyConstrained(const DEVMODEW *pDevmode, DWORD cbSize, PCSTR pszFeatureKeyword,
+                                                     PCSTR pszOptionKeyword,
+                                                     const PRINT_FEATURE_OPTION **ppFOConstraints,
+                                                     DWORD *pdwNumOptions) = 0;
+    virtual HRESULT STDMETHODCALLTYPE EnumFeatures(PCSTR **pFeatureList, DWORD *pdwNumFeatures) = 0;
+    virtual HRESULT STDMETHODCALLTYPE EnumOptions(PCSTR pszFeatureKeyword, PCSTR **pOptionList,
+                                                  DWORD *pdwNumOptions) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFontSubstitution(PCWSTR pszTrueTypeFontName, PCWSTR *ppszDevFontName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetFontSubstitution(PCWSTR pszTrueTypeFontName, PCWSTR pszDevFontName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateInstanceOfMSXMLObject(REFCLSID rclsid, LPUNKNOWN pUnkOuter,
+                                                                  DWORD dwClsContext, REFIID riid, LPVOID *ppv) = 0;
+};
+
+struct IPrintCoreHelperPS : public IPrintCoreHelper {
+    virtual HRESULT STDMETHODCALLTYPE GetGlobalAttribute(PCSTR pszAttribute, PDWORD pdwDataType, PBYTE *ppbData,
+                                                         PDWORD pcbSize) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFeatureAttribute(PCSTR pszFeatureKeyword, PCSTR pszAttribute,
+                                                          PDWORD pdwDataType, PBYTE *ppbData, PDWORD pcbSize) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetOptionAttribute(PCSTR pszFeatureKeyword, PCSTR pszOptionKeyword,
+                                                         PCSTR pszAttribute, PDWORD pdwDataType, PBYTE *ppbData,
+                                                         PDWORD pcbSize) = 0;
+};
+
+struct IPrintOemPrintTicketProvider : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetSupportedVersions(HANDLE hPrinter, INT *ppVersions[], INT *cVersions) = 0;
+    virtual HRESULT STDMETHODCALLTYPE BindPrinter(HANDLE hPrinter, INT version, POEMPTOPTS pOptions,
+                                                  INT *cNamespaces, BSTR **ppNamespaces) = 0;
+    virtual HRESULT STDMETHODCALLTYPE PublishPrintTicketHelperInterface(IUnknown *pHelper) = 0;
+    virtual HRESULT STDMETHODCALLTYPE QueryDeviceDefaultNamespace(BSTR *pbstrNamespaceUri) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ConvertPrintTicketToDevMode(IXMLDOMDocument2 *pPrintTicket, ULONG cbDevmode,
+                                                                  PDEVMODEW pDevmode, ULONG cbDrvPrivateSize,
+                                                                  PVOID pPrivateDevmode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ConvertDevModeToPrintTicket(ULONG cbDevmode, PDEVMODEW pDevmode,
+                                                                  ULONG cbDrvPrivateSize, PVOID pPrivateDevmode,
+                                                                  IXMLDOMDocument2 *pPrintTicket) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CompletePrintCapabilities(IXMLDOMDocument2 *pPrintTicket,
+                                                                IXMLDOMDocument2 *pCapabilities) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ExpandIntentOptions(IXMLDOMDocument2 *pPrintTicket) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ValidatePrintTicket(IXMLDOMDocument2 *pPrintTicket) = 0;
 };
 
 #include "platform/oem_abi_layout.h"

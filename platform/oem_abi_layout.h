@@ -132,3 +132,8 @@ ABI_CHECK(DOCEVENT_ESCAPE, cjInput, 4, 4);
 ABI_CHECK(DOCEVENT_ESCAPE, pvInData, 8, 8);
 ABI_SIZE(DEVMODEW, 220, 220);
 ABI_SIZE(SYSTEMTIME, 16, 16);
+
+// The print-ticket path's records.
+ABI_SIZE(PRINT_FEATURE_OPTION, 8, 16);
+ABI_CHECK(PRINT_FEATURE_OPTION, pszOption, 4, 8);
+static_assert(sizeof(OEMPTOPTS) == 4, "OEMPTOPTS is an enum, passed as a 32-bit value");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
 #include <utility>
 
 template <typename T, typename Traits>
@@ -77,6 +78,57 @@ using unique_process_heap_ptr = unique_any<void *, handle_traits<void *, FreeGlo
 
 inline void ClosePrinterFn(HANDLE h) { ClosePrinter(h); }
 using unique_hprinter = unique_any<HANDLE, handle_traits<HANDLE, ClosePrinterFn>>;
+
+inline void FreeBstr(BSTR s) { SysFreeString(s); }
+using unique_bstr = unique_any<BSTR, handle_traits<BSTR, FreeBstr>>;
+
+// A VARIANT cleared when it leaves scope, whatever it came to hold.
+class unique_variant {
+public:
+    unique_variant() noexcept { VariantInit(&value_); }
+    unique_variant(const unique_variant &) = delete;
+    unique_variant &operator=(const unique_variant &) = delete;
+    ~unique_variant() { VariantClear(&value_); }
+    const VARIANT &get() const noexcept { return value_; }
+    VARIANT *put() noexcept {
+        VariantClear(&value_);
+        return &value_;
+    }
+
+private:
+    VARIANT value_;
+};
+
+// One reference to a COM object, released when it leaves scope.
+template <typename T>
+class com_ptr {
+public:
+    com_ptr() noexcept = default;
+    com_ptr(const com_ptr &) = delete;
+    com_ptr &operator=(const com_ptr &) = delete;
+    com_ptr(com_ptr &&other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    com_ptr &operator=(com_ptr &&other) noexcept {
+        if (this != &other) reset(std::exchange(other.p_, nullptr));
+        return *this;
+    }
+    ~com_ptr() { reset(); }
+    T *get() const noexcept { return p_; }
+    T *operator->() const noexcept { return p_; }
+    explicit operator bool() const noexcept { return p_ != nullptr; }
+    // Takes over a reference the caller already owns.
+    void reset(T *p = nullptr) noexcept {
+        T *old = std::exchange(p_, p);
+        if (old) old->Release();
+    }
+    T **put() noexcept {
+        reset();
+        return &p_;
+    }
+    void **put_void() noexcept { return reinterpret_cast<void **>(put()); }
+
+private:
+    T *p_ = nullptr;
+};
 
 // Puts the previously selected GDI object back when it leaves scope.
 class select_object_guard {

@@ -30,19 +30,23 @@ void ConvertWithin(const OEMDMPARAM &param, PrivateDevmode *out) {
         ConvertPrivateDevmode(out, out);
         return;
     }
+    ConvertRecordBytes(param.pOEMDMIn, ReadableInputBytes(param), out);
+}
+
+}  // namespace
+
+void ConvertRecordBytes(const void *bytes, size_t size, PrivateDevmode *out) {
     PrivateDevmode staged;
-    size_t taken = ReadableInputBytes(param);
+    size_t taken = bytes ? size : 0;
     if (taken > sizeof(staged)) taken = sizeof(staged);
     if (taken < sizeof(staged.header)) {
         MakeDefaultPrivateDevmode(out);
         return;
     }
-    std::memcpy(&staged, param.pOEMDMIn, taken);
+    std::memcpy(&staged, bytes, taken);
     if (staged.header.dwSize > taken) staged.header.dwSize = static_cast<DWORD>(taken);
     ConvertPrivateDevmode(&staged, out);
 }
-
-}  // namespace
 
 HRESULT AnswerGetInfo(DWORD dwMode, PVOID pBuffer, DWORD cbSize, PDWORD pcbNeeded,
                       PublisherInfoAnswer publisher) {

@@ -4,6 +4,8 @@
 
 #include "platform/oem_abi.h"
 
+#include <cstddef>
+
 enum class PublisherInfoAnswer {
     NotSupported,    // size 4 is announced, then ERROR_NOT_SUPPORTED
     NotImplemented,  // size 8 is announced, E_NOTIMPL
@@ -12,3 +14,9 @@ enum class PublisherInfoAnswer {
 HRESULT AnswerGetInfo(DWORD dwMode, PVOID pBuffer, DWORD cbSize, PDWORD pcbNeeded,
                       PublisherInfoAnswer publisher);
 HRESULT AnswerDevMode(DWORD dwMode, OEMDMPARAM *param);
+
+struct PrivateDevmode;
+// Converts the `size` bytes of a record someone else wrote into `out`, not
+// validated: its header claims no more than those bytes, fewer bytes than a
+// header give the defaults, another signature gives the defaults.
+void ConvertRecordBytes(const void *bytes, size_t size, PrivateDevmode *out);

@@ -21,6 +21,11 @@ HRESULT UiPlugin::QueryInterface(REFIID riid, void **ppv) {
         AddRef();
         return S_OK;
     }
+    if (IsEqualIID(riid, IID_IPrintOemPrintTicketProvider)) {
+        *ppv = static_cast<IPrintOemPrintTicketProvider *>(this);
+        AddRef();
+        return S_OK;
+    }
     *ppv = nullptr;
     return E_NOINTERFACE;
 }
@@ -31,6 +36,7 @@ ULONG UiPlugin::Release() {
     LONG n = InterlockedDecrement(&refCount);
     if (n != 0) return static_cast<ULONG>(n);
     if (coreHelper) coreHelper->Release();
+    ReleaseTicketHelper(&ticketState);
     delete this;
     return 0;
 }
@@ -49,9 +55,12 @@ HRESULT UiPlugin::PublishDriverInterface(IUnknown *pIUnknown) {
     if (coreHelper) return S_OK;
     if (!pIUnknown) return E_FAIL;
     void *helper = nullptr;
-    if (FAILED(pIUnknown->QueryInterface(IID_IPrintCoreUI2, &helper)) || !helper) return E_FAIL;
-    coreHelper = static_cast<IPrintCoreUI2 *>(helper);
-    return S_OK;
+    if (SUCCEEDED(pIUnknown->QueryInterface(IID_IPrintCoreUI2, &helper)) && helper) {
+        coreHelper = static_cast<IPrintCoreUI2 *>(helper);
+        return S_OK;
+    }
+    // In the print-ticket path the driver publishes its print-ticket helper.
+    return TakeTicketHelper(&ticketState, pIUnknown) ? S_OK : E_FAIL;
 }
 
 HRESULT UiPlugin::CommonUIProp(DWORD dwMode, OEMCUIPPARAM *pOemCUIPParam) {
@@ -98,6 +107,47 @@ HRESULT UiPlugin::HideStandardUI(DWORD) { return E_NOTIMPL; }
 HRESULT UiPlugin::DocumentEvent(HANDLE hPrinter, HDC hdc, INT iEsc, ULONG cbIn, PVOID pvIn, ULONG cbOut,
                                 PVOID pvOut, PINT piResult) {
     return HandleDocumentEvent(hPrinter, hdc, iEsc, cbIn, pvIn, cbOut, pvOut, piResult);
+}
+
+HRESULT UiPlugin::GetSupportedVersions(HANDLE, INT *ppVersions[], INT *cVersions) {
+    return ProvideSupportedVersions(ppVersions, cVersions);
+}
+
+HRESULT UiPlugin::BindPrinter(HANDLE hPrinter, INT version, POEMPTOPTS pOptions, INT *cNamespaces,
+                              BSTR **ppNamespaces) {
+    return ProvideBinding(&ticketState, hPrinter, version, pOptions, cNamespaces, ppNamespaces);
+}
+
+HRESULT UiPlugin::PublishPrintTicketHelperInterface(IUnknown *pHelper) {
+    if (!pHelper) return E_POINTER;
+    return TakeTicketHelper(&ticketState, pHelper) ? S_OK : E_NOINTERFACE;
+}
+
+HRESULT UiPlugin::QueryDeviceDefaultNamespace(BSTR *pbstrNamespaceUri) {
+    return ProvideDefaultNamespace(pbstrNamespaceUri);
+}
+
+HRESULT UiPlugin::ConvertPrintTicketToDevMode(IXMLDOMDocument2 *pPrintTicket, ULONG cbDevmode, PDEVMODEW pDevmode,
+                                              ULONG cbDrvPrivateSize, PVOID pPrivateDevmode) {
+    return ProvideTicketToDevmode(ticketState, pPrintTicket, cbDevmode, pDevmode, cbDrvPrivateSize,
+                                  pPrivateDevmode);
+}
+
+HRESULT UiPlugin::ConvertDevModeToPrintTicket(ULONG cbDevmode, PDEVMODEW pDevmode, ULONG cbDrvPrivateSize,
+                                              PVOID pPrivateDevmode, IXMLDOMDocument2 *pPrintTicket) {
+    return ProvideDevmodeToTicket(ticketState, cbDevmode, pDevmode, cbDrvPrivateSize, pPrivateDevmode,
+                                  pPrintTicket);
+}
+
+HRESULT UiPlugin::CompletePrintCapabilities(IXMLDOMDocument2 *, IXMLDOMDocument2 *pCapabilities) {
+    return ProvideCapabilities(ticketState, pCapabilities);
+}
+
+// No option of this plug-in stands for a group of others.
+HRESULT UiPlugin::ExpandIntentOptions(IXMLDOMDocument2 *) { return S_OK; }
+
+HRESULT UiPlugin::ValidatePrintTicket(IXMLDOMDocument2 *pPrintTicket) {
+    return ProvideValidation(ticketState, pPrintTicket);
 }
 
 HRESULT CreateUiPlugin(REFIID riid, void **ppv) {

@@ -2,10 +2,13 @@
 #pragma once
 
 #include "platform/oem_abi.h"
+#include "ui/print_ticket/provider.h"
 
 struct PageContext;
 
-class UiPlugin final : public IPrintOemUI2 {
+// One object behind both interfaces: the print-ticket provider is found by
+// QueryInterface on the plug-in and shares its IUnknown.
+class UiPlugin final : public IPrintOemUI2, public IPrintOemPrintTicketProvider {
 public:
     UiPlugin() noexcept;
     ~UiPlugin();
@@ -49,6 +52,23 @@ public:
     HRESULT STDMETHODCALLTYPE DocumentEvent(HANDLE hPrinter, HDC hdc, INT iEsc, ULONG cbIn, PVOID pvIn,
                                             ULONG cbOut, PVOID pvOut, PINT piResult) override;
 
+    // IPrintOemPrintTicketProvider
+    HRESULT STDMETHODCALLTYPE GetSupportedVersions(HANDLE hPrinter, INT *ppVersions[], INT *cVersions) override;
+    HRESULT STDMETHODCALLTYPE BindPrinter(HANDLE hPrinter, INT version, POEMPTOPTS pOptions, INT *cNamespaces,
+                                          BSTR **ppNamespaces) override;
+    HRESULT STDMETHODCALLTYPE PublishPrintTicketHelperInterface(IUnknown *pHelper) override;
+    HRESULT STDMETHODCALLTYPE QueryDeviceDefaultNamespace(BSTR *pbstrNamespaceUri) override;
+    HRESULT STDMETHODCALLTYPE ConvertPrintTicketToDevMode(IXMLDOMDocument2 *pPrintTicket, ULONG cbDevmode,
+                                                          PDEVMODEW pDevmode, ULONG cbDrvPrivateSize,
+                                                          PVOID pPrivateDevmode) override;
+    HRESULT STDMETHODCALLTYPE ConvertDevModeToPrintTicket(ULONG cbDevmode, PDEVMODEW pDevmode,
+                                                          ULONG cbDrvPrivateSize, PVOID pPrivateDevmode,
+                                                          IXMLDOMDocument2 *pPrintTicket) override;
+    HRESULT STDMETHODCALLTYPE CompletePrintCapabilities(IXMLDOMDocument2 *pPrintTicket,
+                                                        IXMLDOMDocument2 *pCapabilities) override;
+    HRESULT STDMETHODCALLTYPE ExpandIntentOptions(IXMLDOMDocument2 *pPrintTicket) override;
+    HRESULT STDMETHODCALLTYPE ValidatePrintTicket(IXMLDOMDocument2 *pPrintTicket) override;
+
     // State the driver's calls build up, in declaration order after the
     // interface table. The option items belong to the driver's document tree.
     OPTITEM *pageOrderItem = nullptr;
@@ -56,6 +76,8 @@ public:
     LONG refCount = 1;
     IPrintCoreUI2 *coreHelper = nullptr;
     PageContext *pageContext = nullptr;
+    // The print-ticket path's printer and helper, apart from the sheets' helper.
+    TicketProviderState ticketState;
 };
 
 // Creates a UiPlugin (count 1), asks it for riid and releases it once.

@@ -278,6 +278,21 @@ bool FillWatermarkList(HANDLE printer, HWND listBox) {
     return rc == ERROR_NO_MORE_ITEMS;
 }
 
+bool ForEachWatermarkName(HANDLE printer, bool (*take)(const wchar_t *name, void *context), void *context) {
+    unique_hkey key;
+    if (!take || !OpenWatermarksKeyForRead(printer, &key)) return false;
+    wchar_t name[kValueNameChars];
+    LONG rc = ERROR_SUCCESS;
+    for (DWORD index = 0;; ++index) {
+        DWORD chars = kValueNameChars;
+        rc = RegEnumValueW(key.get(), index, name, &chars, nullptr, nullptr, nullptr, nullptr);
+        if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) break;
+        if (rc != ERROR_SUCCESS) continue;  // a name too long for any watermark
+        if (!take(name, context)) return true;
+    }
+    return rc == ERROR_NO_MORE_ITEMS;
+}
+
 DWORD ReadWatermarkCount(HANDLE printer) {
     unique_hkey key;
     if (!OpenDriverKeyForRead(printer, &key)) return 0;

@@ -29,6 +29,9 @@ bool DeleteWatermark(HANDLE printer, const wchar_t *name);
 DWORD CountWatermarks(HANDLE printer);
 // Appends every stored name to a list box, in the registry's order.
 bool FillWatermarkList(HANDLE printer, HWND listBox);
+// Calls `take` with every stored name, in the registry's order, until it
+// returns false. False when the names could not all be listed.
+bool ForEachWatermarkName(HANDLE printer, bool (*take)(const wchar_t *name, void *context), void *context);
 
 DWORD ReadWatermarkCount(HANDLE printer);
 bool WriteWatermarkCount(HANDLE printer, DWORD count);
