@@ -6,9 +6,15 @@
 #include <utility>
 
 #include "tests/host/ui_host.h"
+#include "tests/host/wine_msxml.h"
 
 namespace testbed {
 namespace {
+
+// MSXML 6's document {88D96A05-F192-11D4-A65F-0040963251E5}; the toolchain's headers stop at MSXML 4.
+constexpr GUID CLSID_DOMDocument60 = {0x88d96a05, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
+// {2933BF95-7B36-11D2-B20E-00C04F983E60}
+constexpr GUID IID_IXMLDOMDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
 
 constexpr DWORD kAdtAscii = 5;  // kADT_ASCII of the driver's attribute types
 // The core driver keeps bytes of its own between the public part and the
@@ -119,10 +125,10 @@ void DescribePrinter(const PrinterFeatures &features, FakeCoreUI *model) {
 
 HRESULT FakeCoreHelperPs::QueryInterface(REFIID riid, void **ppv) {
     if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, pt::IID_IPrintCoreHelper) || IsEqualIID(riid, pt::IID_IPrintCoreHelperPS)) ++helperQueries;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, pt::IID_IPrintCoreHelper) ||
-        IsEqualIID(riid, pt::IID_IPrintCoreHelperPS)) {
-        *ppv = static_cast<pt::IPrintCoreHelperPS *>(this);
+    if (IsEqualIID(riid, IID_IPrintCoreHelper) || IsEqualIID(riid, IID_IPrintCoreHelperPS)) ++helperQueries;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPrintCoreHelper) ||
+        IsEqualIID(riid, IID_IPrintCoreHelperPS)) {
+        *ppv = static_cast<IPrintCoreHelperPS *>(this);
         AddRef();
         return S_OK;
     }
@@ -202,7 +208,7 @@ HRESULT FakeCoreHelperPs::GetOptionAttribute(PCSTR feature, PCSTR option, PCSTR 
 
 ComRef<IXMLDOMDocument2> NewXmlDocument() {
     ComRef<IXMLDOMDocument2> doc;
-    if (FAILED(CoCreateInstance(pt::CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, pt::IID_IXMLDOMDocument2,
+    if (FAILED(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument2,
                                 reinterpret_cast<void **>(doc.put()))))
         doc.Reset();
     if (!doc) return doc;
@@ -291,6 +297,10 @@ TicketHost::~TicketHost() {
 }
 
 bool TicketHost::Start(std::wstring *error) {
+    if (!FindDeclarationsByName()) {
+        *error = L"MSXML 6 is not available";
+        return false;
+    }
     if (!EnsurePrinter(setup_, error)) return false;
     HANDLE h = nullptr;
     if (!OpenPrinterW(const_cast<wchar_t *>(setup_.printerName.c_str()), &h, nullptr)) {
@@ -313,14 +323,14 @@ bool TicketHost::Start(std::wstring *error) {
         return false;
     }
     // The driver offers its helper to the new object; a plug-in may decline it here.
-    publishDriverAnswer = plugin_->PublishDriverInterface(static_cast<pt::IPrintCoreHelperPS *>(&helper));
-    if (FAILED(plugin_->QueryInterface(pt::IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider_))) ||
+    publishDriverAnswer = plugin_->PublishDriverInterface(static_cast<IPrintCoreHelperPS *>(&helper));
+    if (FAILED(plugin_->QueryInterface(IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider_))) ||
         !provider_) {
         provider_ = nullptr;
         *error = L"the plug-in object offers no print-ticket provider";
         return false;
     }
-    publishHelperAnswer = provider_->PublishPrintTicketHelperInterface(static_cast<pt::IPrintCoreHelperPS *>(&helper));
+    publishHelperAnswer = provider_->PublishPrintTicketHelperInterface(static_cast<IPrintCoreHelperPS *>(&helper));
 
     INT *list = nullptr;
     INT count = 0;

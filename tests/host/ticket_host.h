@@ -19,7 +19,6 @@
 #include "platform/raii.h"
 #include "settings/private_devmode.h"
 #include "tests/host/fake_core_ui.h"
-#include "tests/host/ticket_abi.h"
 #include "tests/host/wine_printer.h"
 
 namespace testbed {
@@ -27,9 +26,6 @@ namespace testbed {
 inline constexpr wchar_t kPrivateTicketNamespace[] = L"urn:psplugins:printschema:2026";
 // A namespace neither driver knows: its features must pass through untouched.
 inline constexpr wchar_t kForeignNamespace[] = L"http://schemas.example.org/2026/finishing";
-inline constexpr HRESULT kTicketNoConflict = 0x00040001;        // S_PT_NO_CONFLICT
-inline constexpr HRESULT kTicketConflictResolved = 0x00040002;  // S_PT_CONFLICT_RESOLVED
-inline constexpr HRESULT kTicketFormatError = static_cast<HRESULT>(0x80040003);  // E_PRINTTICKET_FORMAT
 
 // One reference to a COM object, released when it leaves scope.
 template <typename T>
@@ -78,7 +74,7 @@ void DescribePrinter(const PrinterFeatures &features, FakeCoreUI *model);
 // The driver's helper for the print-ticket path, answering from the same
 // feature model as the UI helper. Returned memory belongs to the helper, as
 // the driver's does.
-class FakeCoreHelperPs final : public pt::IPrintCoreHelperPS {
+class FakeCoreHelperPs final : public IPrintCoreHelperPS {
 public:
     explicit FakeCoreHelperPs(const FakeCoreUI *model) : model_(model) {}
 
@@ -88,14 +84,14 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references); }
 
     HRESULT STDMETHODCALLTYPE GetOption(const DEVMODEW *, DWORD, PCSTR feature, PCSTR *option) override;
-    HRESULT STDMETHODCALLTYPE SetOptions(DEVMODEW *, DWORD, BOOL, const pt::PRINT_FEATURE_OPTION *, DWORD, PDWORD,
+    HRESULT STDMETHODCALLTYPE SetOptions(DEVMODEW *, DWORD, BOOL, const PRINT_FEATURE_OPTION *, DWORD, PDWORD,
                                          PDWORD) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR, PCSTR **list,
                                                      DWORD *count) override;
     HRESULT STDMETHODCALLTYPE WhyConstrained(const DEVMODEW *, DWORD, PCSTR, PCSTR,
-                                             const pt::PRINT_FEATURE_OPTION **, DWORD *) override {
+                                             const PRINT_FEATURE_OPTION **, DWORD *) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE EnumFeatures(PCSTR **list, DWORD *count) override;
@@ -162,14 +158,14 @@ public:
     HRESULT Capabilities(IXMLDOMDocument2 *capabilities);
 
     HANDLE printer() const { return printer_.get(); }
-    pt::IPrintOemPrintTicketProvider *provider() const { return provider_; }
+    IPrintOemPrintTicketProvider *provider() const { return provider_; }
 
     FakeCoreUI model;
     FakeCoreHelperPs helper{&model};
     HRESULT publishDriverAnswer = E_UNEXPECTED;
     HRESULT publishHelperAnswer = E_UNEXPECTED;
     std::vector<int> versions;
-    pt::OEMPTOPTS bindOptions = pt::OEMPT_DEFAULT;
+    OEMPTOPTS bindOptions = OEMPT_DEFAULT;
     std::vector<std::wstring> namespaces;
     // Set when a call wrote where it must not: the public part or the core
     // driver's bytes, or the record while converting it to a ticket.
@@ -181,7 +177,7 @@ private:
     PrinterSetup setup_;
     unique_hprinter printer_;
     IPrintOemUI2 *plugin_ = nullptr;
-    pt::IPrintOemPrintTicketProvider *provider_ = nullptr;
+    IPrintOemPrintTicketProvider *provider_ = nullptr;
     bool comStarted_ = false;
 };
 

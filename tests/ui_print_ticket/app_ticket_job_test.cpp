@@ -85,7 +85,11 @@ TEST_F(TicketTest, ApplicationsPinReachesTheHeldJobThroughBothPlugins) {
     ComRef<IXMLDOMDocument2> ticket = TicketFor(start);
     ASSERT_TRUE(ticket);
     ASSERT_TRUE(AskForPin(ticket.get(), L"4321")) << Narrow(testbed::XmlText(ticket.get()));
-    EXPECT_EQ(host->Validate(ticket.get()), testbed::kTicketNoConflict) << Narrow(testbed::XmlText(ticket.get()));
+    // The application left the plug-in's destination at the printer; PIN printing wins.
+    EXPECT_EQ(host->Validate(ticket.get()), S_PT_CONFLICT_RESOLVED) << Narrow(testbed::XmlText(ticket.get()));
+    EXPECT_EQ(testbed::NodeText(ticket.get(),
+                                L"/psf:PrintTicket/psf:Feature[@name='psp:JobOutputDestination']/psf:Option/@name"),
+              L"psp:ConfidentialPrint");
 
     PrivateDevmode record = testbed::TicketHost::DefaultRecord();
     Fill(record.holdUserName, L"alice");

@@ -53,7 +53,7 @@ TEST_F(BadTicket, ForeignEntriesPassEveryCallUntouched) {
     EXPECT_EQ(ForeignXml(ticket.get()), before);
     EXPECT_EQ(testbed::NodeText(ticket.get(), L"/psf:PrintTicket/psf:ParameterInit[@name='psk:JobCopiesAllDocuments']"),
               L"1");
-    EXPECT_EQ(host->Validate(ticket.get()), testbed::kTicketNoConflict);
+    EXPECT_EQ(host->Validate(ticket.get()), S_PT_NO_CONFLICT);
     EXPECT_EQ(ForeignXml(ticket.get()), before);
 
     // A foreign feature named like one of ours is not ours.
@@ -63,7 +63,7 @@ TEST_F(BadTicket, ForeignEntriesPassEveryCallUntouched) {
         L"<psf:Feature name='q:JobOutputDestination'><psf:Option name='q:Fax'/></psf:Feature></psf:PrintTicket>");
     ASSERT_TRUE(lookalike);
     const std::wstring xml = testbed::XmlText(lookalike.get());
-    EXPECT_EQ(host->Validate(lookalike.get()), testbed::kTicketNoConflict);
+    EXPECT_EQ(host->Validate(lookalike.get()), S_PT_NO_CONFLICT);
     PrivateDevmode record = Valid();
     ASSERT_EQ(host->TicketToDevmode(lookalike.get(), &record), S_OK);
     EXPECT_TRUE(SameRecord(Valid(), record));
@@ -135,12 +135,12 @@ TEST_F(BadTicket, EachBadValueIsCorrectedByValidationAndIgnoredByConversion) {
         EXPECT_EQ(host->TicketToDevmode(converted.get(), &record), S_OK) << c.what;
         EXPECT_TRUE(SameRecord(valid, record)) << c.what;
 
-        EXPECT_EQ(host->Validate(ticket.get()), testbed::kTicketConflictResolved) << c.what;
+        EXPECT_EQ(host->Validate(ticket.get()), S_PT_CONFLICT_RESOLVED) << c.what;
         const std::wstring now =
             CountNodes(ticket.get(), c.check.c_str()) == 0 ? kGone : testbed::NodeText(ticket.get(), c.check.c_str());
         EXPECT_NE(std::find(c.accepted.begin(), c.accepted.end(), now), c.accepted.end())
             << c.what << ": " << Narrow(now);
-        EXPECT_EQ(host->Validate(ticket.get()), testbed::kTicketNoConflict) << c.what;
+        EXPECT_EQ(host->Validate(ticket.get()), S_PT_NO_CONFLICT) << c.what;
         EXPECT_EQ(ForeignXml(ticket.get()), foreign) << c.what;
     }
     EXPECT_FALSE(host->driverPartTouched);
@@ -153,13 +153,13 @@ TEST_F(BadTicket, OptionsThePrinterLacksAreCorrected) {
     ASSERT_TRUE(ticket);
     // The same ticket on a printer without fax card and print-and-hold.
     ASSERT_NO_FATAL_FAILURE(Start(testbed::PrinterFeatures{}));
-    EXPECT_EQ(host->Validate(ticket.get()), testbed::kTicketConflictResolved);
+    EXPECT_EQ(host->Validate(ticket.get()), S_PT_CONFLICT_RESOLVED);
     const std::wstring destination = testbed::NodeText(ticket.get(), Feature(L"psp:JobOutputDestination").c_str());
     EXPECT_TRUE(destination.empty() || destination == L"psp:Printer") << Narrow(destination);
     EXPECT_EQ(CountNodes(ticket.get(), L"//*[starts-with(@name,'psp:JobFax') or starts-with(@name,'pskv11:') or "
                                        L"starts-with(@name,'psp:JobColor')]"),
               0);
-    EXPECT_EQ(host->Validate(ticket.get()), testbed::kTicketNoConflict);
+    EXPECT_EQ(host->Validate(ticket.get()), S_PT_NO_CONFLICT);
 }
 
 TEST_F(BadTicket, DocumentsThatAreNoTicketAreRefusedAndTheDevmodeStaysWhole) {
@@ -173,7 +173,7 @@ TEST_F(BadTicket, DocumentsThatAreNoTicketAreRefusedAndTheDevmodeStaysWhole) {
     for (const wchar_t *xml : documents) {
         ComRef<IXMLDOMDocument2> doc = testbed::LoadXml(xml);
         ASSERT_TRUE(doc) << Narrow(xml);
-        EXPECT_EQ(host->Validate(doc.get()), testbed::kTicketFormatError) << Narrow(xml);
+        EXPECT_EQ(host->Validate(doc.get()), E_PRINTTICKET_FORMAT) << Narrow(xml);
         PrivateDevmode record = valid;
         EXPECT_TRUE(FAILED(host->TicketToDevmode(doc.get(), &record))) << Narrow(xml);
         EXPECT_TRUE(SameRecord(valid, record)) << Narrow(xml);
@@ -181,7 +181,7 @@ TEST_F(BadTicket, DocumentsThatAreNoTicketAreRefusedAndTheDevmodeStaysWhole) {
     // An empty document, and none at all.
     ComRef<IXMLDOMDocument2> empty = testbed::NewXmlDocument();
     ASSERT_TRUE(empty);
-    EXPECT_EQ(host->Validate(empty.get()), testbed::kTicketFormatError);
+    EXPECT_EQ(host->Validate(empty.get()), E_PRINTTICKET_FORMAT);
     for (IXMLDOMDocument2 *doc : {empty.get(), static_cast<IXMLDOMDocument2 *>(nullptr)}) {
         PrivateDevmode record = valid;
         EXPECT_TRUE(FAILED(host->TicketToDevmode(doc, &record)));

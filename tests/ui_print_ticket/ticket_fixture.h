@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -37,12 +38,43 @@ void Fill(wchar_t (&field)[N], const std::wstring &text) {
 inline std::string Narrow(const std::wstring &w) { return uitest::Narrow(w); }
 using testbed::CountNodes;
 
-// Names the first differing byte's field region, for a readable failure.
+// Names the field holding the first differing byte, for a readable failure.
 inline ::testing::AssertionResult SameRecord(const PrivateDevmode &want, const PrivateDevmode &got) {
+    static const std::pair<size_t, const char *> kFields[] = {
+        {0, "header"},
+        {offsetof(PrivateDevmode, watermarksEnabled), "watermarksEnabled"},
+        {offsetof(PrivateDevmode, watermarkOrder), "watermarkOrder"},
+        {offsetof(PrivateDevmode, watermarkOverPage), "watermarkOverPage"},
+        {offsetof(PrivateDevmode, watermarks[0]), "watermarks[0]"},
+        {offsetof(PrivateDevmode, watermarks[1]), "watermarks[1]"},
+        {offsetof(PrivateDevmode, rotate180), "rotate180"},
+        {offsetof(PrivateDevmode, outputDestination), "outputDestination"},
+        {offsetof(PrivateDevmode, pageSizePolicy), "pageSizePolicy"},
+        {offsetof(PrivateDevmode, outputFilePath), "outputFilePath"},
+        {offsetof(PrivateDevmode, holdUserName), "holdUserName"},
+        {offsetof(PrivateDevmode, holdPin), "holdPin"},
+        {offsetof(PrivateDevmode, blockAppPostScript), "blockAppPostScript .. accountNumber"},
+        {offsetof(PrivateDevmode, discardOutput), "discardOutput"},
+        {offsetof(PrivateDevmode, fax), "fax (before the cover page)"},
+        {offsetof(PrivateDevmode, fax) + offsetof(FaxInfo, recipientName), "fax.recipientName"},
+        {offsetof(PrivateDevmode, fax) + kCoverPageBlockOffset, "fax cover page"},
+        {offsetof(PrivateDevmode, fax) + offsetof(FaxInfo, coverPageParts), "fax.coverPageParts"},
+        {offsetof(PrivateDevmode, color), "color (correction, rgb*)"},
+        {offsetof(PrivateDevmode, color.cmykImage), "color.cmyk*"},
+        {offsetof(PrivateDevmode, color.balanceEnabled), "color.balance*"},
+        {offsetof(PrivateDevmode, color.colorThrift), "color.colorThrift"},
+        {offsetof(PrivateDevmode, keepDuplicateHeldJobs), "keepDuplicateHeldJobs"},
+        {offsetof(PrivateDevmode, watermarkViaEscape), "watermarkViaEscape and after"},
+    };
     const auto *a = reinterpret_cast<const BYTE *>(&want);
     const auto *b = reinterpret_cast<const BYTE *>(&got);
-    for (size_t i = 0; i < sizeof(PrivateDevmode); ++i)
-        if (a[i] != b[i]) return ::testing::AssertionFailure() << "records differ from byte offset " << i;
+    for (size_t i = 0; i < sizeof(PrivateDevmode); ++i) {
+        if (a[i] == b[i]) continue;
+        const char *field = "?";
+        for (const auto &[offset, name] : kFields)
+            if (offset <= i) field = name;
+        return ::testing::AssertionFailure() << "records differ at byte " << i << " in " << field;
+    }
     return ::testing::AssertionSuccess();
 }
 
@@ -54,7 +86,7 @@ protected:
         uitest::DeleteTree(HKEY_CURRENT_USER, uitest::DriverKey(TicketPrinter().driverName));
         ASSERT_NO_FATAL_FAILURE(Start(kEveryFeature));
         for (const wchar_t *name : {kDraftName, kEscapeName}) {
-            WatermarkRecord wm;
+            WatermarkRecord wm{};
             ASSERT_TRUE(MakeSeedWatermark(0, &wm));
             Fill(wm.name, name);
             Fill(wm.text, std::wstring(L"text of ") + name);
@@ -77,7 +109,7 @@ protected:
 
     // The stored watermark as the page reads it into a record.
     WatermarkRecord Stored(const wchar_t *name) {
-        WatermarkRecord wm;
+        WatermarkRecord wm{};
         MakeDefaultWatermark(&wm);
         EXPECT_TRUE(ReadWatermark(host->printer(), &wm, name));
         return wm;
