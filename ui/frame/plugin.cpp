@@ -55,12 +55,9 @@ HRESULT UiPlugin::PublishDriverInterface(IUnknown *pIUnknown) {
     if (coreHelper) return S_OK;
     if (!pIUnknown) return E_FAIL;
     void *helper = nullptr;
-    if (SUCCEEDED(pIUnknown->QueryInterface(IID_IPrintCoreUI2, &helper)) && helper) {
-        coreHelper = static_cast<IPrintCoreUI2 *>(helper);
-        return S_OK;
-    }
-    // In the print-ticket path the driver publishes its print-ticket helper.
-    return TakeTicketHelper(&ticketState, pIUnknown) ? S_OK : E_FAIL;
+    if (FAILED(pIUnknown->QueryInterface(IID_IPrintCoreUI2, &helper)) || !helper) return E_FAIL;
+    coreHelper = static_cast<IPrintCoreUI2 *>(helper);
+    return S_OK;
 }
 
 HRESULT UiPlugin::CommonUIProp(DWORD dwMode, OEMCUIPPARAM *pOemCUIPParam) {
@@ -118,6 +115,8 @@ HRESULT UiPlugin::BindPrinter(HANDLE hPrinter, INT version, POEMPTOPTS pOptions,
     return ProvideBinding(&ticketState, hPrinter, version, pOptions, cNamespaces, ppNamespaces);
 }
 
+// The print-ticket path's helper arrives here, not through
+// PublishDriverInterface: the driver holds only the provider's interface then.
 HRESULT UiPlugin::PublishPrintTicketHelperInterface(IUnknown *pHelper) {
     if (!pHelper) return E_POINTER;
     return TakeTicketHelper(&ticketState, pHelper) ? S_OK : E_NOINTERFACE;

@@ -13,15 +13,22 @@ std::wstring FromBstr(BSTR text) { return text ? std::wstring(text, SysStringLen
 bool SameText(BSTR a, const wchar_t *b) { return a && b && wcscmp(a, b) == 0; }
 
 // The namespace a prefix stands for on `element` itself, if it declares one.
+// The declarations are walked rather than looked up by name: that is how
+// every DOM lists them.
 bool DeclaredOn(IXMLDOMNode *element, const std::wstring &prefix, std::wstring *uri) {
     com_ptr<IXMLDOMNamedNodeMap> attributes;
     if (element->get_attributes(attributes.put()) != S_OK || !attributes) return false;
-    const std::wstring name = prefix.empty() ? L"xmlns" : L"xmlns:" + prefix;
-    unique_bstr key(SysAllocString(name.c_str()));
-    if (!key) return false;
-    com_ptr<IXMLDOMNode> declaration;
-    if (attributes->getNamedItem(key.get(), declaration.put()) != S_OK || !declaration) return false;
-    return ReadText(declaration.get(), uri);
+    const std::wstring wanted = prefix.empty() ? L"xmlns" : L"xmlns:" + prefix;
+    long count = 0;
+    if (attributes->get_length(&count) != S_OK) return false;
+    for (long i = 0; i < count; ++i) {
+        com_ptr<IXMLDOMNode> attribute;
+        unique_bstr name;
+        if (attributes->get_item(i, attribute.put()) == S_OK && attribute &&
+            attribute->get_nodeName(name.put()) == S_OK && SameText(name.get(), wanted.c_str()))
+            return ReadText(attribute.get(), uri);
+    }
+    return false;
 }
 
 }  // namespace
