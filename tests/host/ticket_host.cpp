@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "tests/host/ui_host.h"
-#include "tests/host/wine_msxml.h"
 
 namespace testbed {
 namespace {
@@ -297,10 +296,6 @@ TicketHost::~TicketHost() {
 }
 
 bool TicketHost::Start(std::wstring *error) {
-    if (!FindDeclarationsByName()) {
-        *error = L"MSXML 6 is not available";
-        return false;
-    }
     if (!EnsurePrinter(setup_, error)) return false;
     HANDLE h = nullptr;
     if (!OpenPrinterW(const_cast<wchar_t *>(setup_.printerName.c_str()), &h, nullptr)) {
