@@ -153,21 +153,32 @@ HRESULT FakeCoreHelperPs::EnumConstrainedOptions(const DEVMODEW *, DWORD, PCSTR 
 
 HRESULT FakeCoreHelperPs::EnumFeatures(PCSTR **list, DWORD *count) {
     if (!list || !count) return E_INVALIDARG;
-    std::vector<PCSTR> names;
-    for (const auto &feature : model_->features) names.push_back(feature.first.c_str());
-    lists_.push_back(std::move(names));
-    *list = lists_.back().data();
-    *count = static_cast<DWORD>(lists_.back().size());
-    return S_OK;
+    try {
+        std::vector<std::string> names;
+        for (const auto &feature : model_->features) names.push_back(feature.first);
+        return Hand(names, list, count);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT FakeCoreHelperPs::EnumOptions(PCSTR feature, PCSTR **list, DWORD *count) {
     if (!feature || !list || !count) return E_INVALIDARG;
     auto it = model_->features.find(feature);
     if (it == model_->features.end()) return E_INVALIDARG;
-    std::vector<PCSTR> names;
-    for (const auto &option : it->second) names.push_back(option.c_str());
-    lists_.push_back(std::move(names));
+    return Hand(it->second, list, count);
+}
+
+// Keeps the list for the helper's lifetime, as the driver keeps its answers.
+HRESULT FakeCoreHelperPs::Hand(const std::vector<std::string> &names, PCSTR **list, DWORD *count) noexcept {
+    try {
+        strings_.emplace_back(names);
+        std::vector<PCSTR> pointers;
+        for (const auto &name : strings_.back()) pointers.push_back(name.c_str());
+        lists_.push_back(std::move(pointers));
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
     *list = lists_.back().data();
     *count = static_cast<DWORD>(lists_.back().size());
     return S_OK;

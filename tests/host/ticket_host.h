@@ -110,7 +110,10 @@ public:
     int helperQueries = 0;  // QueryInterface calls for IPrintCoreHelper(PS)
 
 private:
+    HRESULT Hand(const std::vector<std::string> &names, PCSTR **list, DWORD *count) noexcept;
+
     const FakeCoreUI *model_;
+    std::deque<std::vector<std::string>> strings_;
     std::deque<std::vector<PCSTR>> lists_;
 };
 
