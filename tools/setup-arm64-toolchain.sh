@@ -72,7 +72,9 @@ fi
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
 
 echo "deb-src $mirror $codename main" > "$work/apt/sources.list"
-cat > "$work/apt/apt.conf" <<EOF
+# As root, apt fetches as its own user, who cannot write into our folder.
+[ "$(id -u)" -ne 0 ] || echo 'APT::Sandbox::User "root";' > "$work/apt/apt.conf"
+cat >> "$work/apt/apt.conf" <<EOF
 Dir::Etc::SourceList "$work/apt/sources.list";
 Dir::Etc::SourceParts "/dev/null";
 Dir::State::Lists "$work/apt/lists";
@@ -174,19 +176,23 @@ cmake -S "$llvm_src/runtimes" -B "$work/build/runtimes" -G Ninja -Wno-dev \
 ninja -C "$work/build/runtimes" -j"$jobs" install-unwind install-cxxabi install-cxx >/dev/null
 
 # clang's MinGW driver links -lssp_nonshared -lssp for -fstack-protector*,
-# and this MinGW-w64 release has no such runtime. Ours follows the platform's
-# own cookie check: the guard is seeded from the system's random source when
-# the image loads, and a failed check ends the process at once, without
-# running any handler of the (by then corrupt) process.
-say "stack protector runtime"
+# and MinGW-w64's headers call the checked copies of libssp under
+# _FORTIFY_SOURCE; this MinGW-w64 release ships neither. Ours follows the
+# platform's own cookie check: the guard is seeded from the system's random
+# source when the image loads, and a failed check ends the process at once,
+# without running any handler of the (by then corrupt) process. (No checked
+# gets: a program that calls gets should fail to link.)
+say "stack protector and checked-copy runtime"
 cat > "$work/build/ssp.c" <<'EOF'
 #include <windows.h>
 #include <wincrypt.h>
+#include <string.h>
 
 #ifndef PF_FASTFAIL_AVAILABLE
 #define PF_FASTFAIL_AVAILABLE 23
 #endif
 #define FAST_FAIL_STACK_COOKIE_CHECK_FAILURE 2
+#define FAST_FAIL_RANGE_CHECK_FAILURE 8
 
 /* A terminator value (NUL, newline, 0xff) until the seed replaces it: string
    copies stop at it, and a failed seed is still told from success. */
@@ -200,11 +206,64 @@ static void __attribute__((constructor)) seed_guard(void) {
     CryptReleaseContext(provider, 0);
 }
 
-void __attribute__((noreturn)) __stack_chk_fail(void) {
+/* The process is corrupt: end it without running any of its handlers. */
+static void __attribute__((noreturn, noinline)) fail(unsigned code) {
     if (IsProcessorFeaturePresent(PF_FASTFAIL_AVAILABLE))
-        __asm__ volatile("mov x0, %0\n\tbrk #0xf003" : : "i"(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE) : "x0");
+        __asm__ volatile("mov x0, %0\n\tbrk #0xf003" : : "r"((ULONG_PTR)code) : "x0");
     TerminateProcess(GetCurrentProcess(), (UINT)STATUS_STACK_BUFFER_OVERRUN);
     __builtin_unreachable();
+}
+
+void __attribute__((noreturn)) __stack_chk_fail(void) { fail(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE); }
+
+/* The checked copies that _FORTIFY_SOURCE's inline wrappers call when the
+   destination's size is known and the length is not. */
+void __attribute__((noreturn)) __chk_fail(void) { fail(FAST_FAIL_RANGE_CHECK_FAILURE); }
+
+void *__memcpy_chk(void *dst, const void *src, size_t n, size_t room) {
+    if (n > room) __chk_fail();
+    return memcpy(dst, src, n);
+}
+
+void *__memmove_chk(void *dst, const void *src, size_t n, size_t room) {
+    if (n > room) __chk_fail();
+    return memmove(dst, src, n);
+}
+
+void *__mempcpy_chk(void *dst, const void *src, size_t n, size_t room) {
+    if (n > room) __chk_fail();
+    return (char *)memcpy(dst, src, n) + n;
+}
+
+void *__memset_chk(void *dst, int c, size_t n, size_t room) {
+    if (n > room) __chk_fail();
+    return memset(dst, c, n);
+}
+
+char *__strcpy_chk(char *dst, const char *src, size_t room) {
+    size_t n = strlen(src);
+    if (n >= room) __chk_fail();
+    return memcpy(dst, src, n + 1);
+}
+
+char *__strcat_chk(char *dst, const char *src, size_t room) {
+    size_t used = strnlen(dst, room), n = strlen(src);
+    if (used == room || n >= room - used) __chk_fail();
+    memcpy(dst + used, src, n + 1);
+    return dst;
+}
+
+char *__strncpy_chk(char *dst, const char *src, size_t n, size_t room) {
+    if (n > room) __chk_fail();
+    return strncpy(dst, src, n);
+}
+
+char *__strncat_chk(char *dst, const char *src, size_t n, size_t room) {
+    size_t used = strnlen(dst, room), add = strnlen(src, n);
+    if (used == room || add >= room - used) __chk_fail();
+    memcpy(dst + used, src, add);
+    dst[used + add] = 0;
+    return dst;
 }
 EOF
 $T-clang -O2 -Wall -Wextra -Werror -fno-stack-protector -c "$work/build/ssp.c" -o "$work/build/ssp.o"
@@ -219,20 +278,22 @@ cat > "$work/build/smoke.cpp" <<'EOF'
 #include <algorithm>
 #include <array>
 #include <cstring>
-extern "C" __declspec(dllexport) int probe(const char *s) {
+extern "C" __declspec(dllexport) int probe(const char *s, size_t n) {
     char copy[64];
-    std::strncpy(copy, s, sizeof copy - 1);
+    std::memcpy(copy, s, n);
     copy[sizeof copy - 1] = 0;
     std::array<int, 3> a{3, 1, 2};
     std::sort(a.begin(), a.end());
     return a[0] + static_cast<int>(std::strlen(copy)) + static_cast<int>(GetTickCount());
 }
 EOF
-$T-clang++ -std=c++20 -O2 -Wall -Werror -fstack-protector-strong -shared -static \
+$T-clang++ -std=c++20 -O2 -Wall -Werror -fstack-protector-strong -D_FORTIFY_SOURCE=2 -shared -static \
   "$work/build/smoke.cpp" -o "$work/build/smoke.dll"
 "$llvm/bin/llvm-readobj" --file-headers "$work/build/smoke.dll" | grep -q IMAGE_FILE_MACHINE_ARM64
 "$llvm/bin/llvm-objdump" -p "$work/build/smoke.dll" | grep -q CryptGenRandom || {
   echo "the protected DLL does not seed its guard" >&2; exit 1; }
+"$llvm/bin/llvm-nm" "$work/build/smoke.dll" | grep -q ' __memcpy_chk$' || {
+  echo "the fortified copy is not checked" >&2; exit 1; }
 
 {
   echo "$stamp_head"
