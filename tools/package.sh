@@ -13,14 +13,17 @@ out=$root/out/package
 "$root/tools/setup-arm64-toolchain.sh"
 
 for arch in x86 x64 arm64; do
+  emulator=$root/tools/wine-run.sh
   case $arch in
     x86) tc=i686 ;;
     x64) tc=x86_64 ;;
-    arm64) tc=aarch64 ;;
+    arm64) tc=aarch64 emulator=$root/tools/wine-arm64-run.sh ;;
   esac
+  # The same settings as tools/test.sh gives, so that neither reconfigures
+  # the other's trees.
   cmake -G Ninja -S "$root" -B "$build/$arch" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$tc.cmake" \
-    -DCMAKE_CROSSCOMPILING_EMULATOR="$root/tools/wine-run.sh" >/dev/null
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" >/dev/null
   cmake --build "$build/$arch" --target driver_package
 done
 
