@@ -1,5 +1,7 @@
 // Wire layouts of the driver ABI, pinned per architecture. A wrong offset here
 // is a plug-in the real driver reads garbage from, so every field is checked.
+// The 64-bit column holds for x64 and ARM64 alike: both are LLP64 with natural
+// alignment, so the checks select by pointer size, not by processor.
 #pragma once
 
 #define ABI_CHECK(type, field, off32, off64) \

@@ -15,19 +15,21 @@ constexpr int kLogRows = 120;
 constexpr size_t kMaxInputBytes = 16u << 20;
 constexpr wchar_t kPageBreak[] = L"\f";
 
+// A paragraph is one element of several literals; the parentheses tell the
+// check for a missing comma between elements that none is missing.
 const wchar_t *const kIntroduction[] = {
-    L"This document is printed by the sample print: an application that draws its pages with GDI on a "
+    (L"This document is printed by the sample print: an application that draws its pages with GDI on a "
     L"printer device context, while the two driver plug-ins add their part to the job. The rendering "
     L"plug-in writes the job's printer-job-language commands around the PostScript and its own PostScript "
     L"at the driver's injection points; the user-interface plug-in draws the watermark on every page and, "
-    L"for a fax, the cover page at the end of the document.",
+    L"for a fax, the cover page at the end of the document."),
     L"",
-    L"The chart above is drawn with filled rectangles and lines, the text with ordinary text output. "
+    (L"The chart above is drawn with filled rectangles and lines, the text with ordinary text output. "
     L"Neither knows anything about the watermark: it is added under the page content by the document "
-    L"events of the printer device context, so that the text stays readable where the two overlap.",
+    L"events of the printer device context, so that the text stays readable where the two overlap."),
     L"",
-    L"The log below fills the remaining pages. Each line is one entry of a day's sheet count, so that "
-    L"long documents can be printed by asking for more pages of the same kind.",
+    (L"The log below fills the remaining pages. Each line is one entry of a day's sheet count, so that "
+    L"long documents can be printed by asking for more pages of the same kind."),
     L"",
 };
 

@@ -89,6 +89,16 @@ void ReadImports(const Image &image, std::vector<std::string> *out) {
     }
 }
 
+void ReadExports(const Image &image, std::vector<std::string> *out) {
+    IMAGE_DATA_DIRECTORY dir = image.Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
+    size_t at = dir.VirtualAddress ? image.Offset(dir.VirtualAddress) : SIZE_MAX;
+    if (at == SIZE_MAX || !image.Fits<IMAGE_EXPORT_DIRECTORY>(at)) return;
+    auto table = image.At<IMAGE_EXPORT_DIRECTORY>(at);
+    size_t names = image.Offset(table.AddressOfNames);
+    for (DWORD i = 0; names != SIZE_MAX && i < table.NumberOfNames && image.Fits<DWORD>(names, i + 1); ++i)
+        out->push_back(image.CString(image.Offset(image.At<DWORD>(names + i * sizeof(DWORD)))));
+}
+
 // Calls `visit(name, symbol)` for every primary symbol of the COFF table.
 template <typename Visit> void ForEachSymbol(const Image &image, Visit visit) {
     size_t table = image.file->PointerToSymbolTable;
@@ -118,6 +128,7 @@ PeFacts ReadPeFacts(const std::wstring &path) {
     facts.dllCharacteristics = image.At<WORD>((image.optional - image.Base()) + 70);
     facts.relocationBytes = image.Directory(IMAGE_DIRECTORY_ENTRY_BASERELOC).Size;
     ReadImports(image, &facts.imports);
+    ReadExports(image, &facts.exports);
     ForEachSymbol(image, [&](const std::string &name, const IMAGE_SYMBOL &) { facts.symbolNames.push_back(name); });
     return facts;
 }
@@ -132,6 +143,17 @@ DWORD SymbolRva(const std::wstring &path, const char *name) {
         rva = image.sections[s.SectionNumber - 1].VirtualAddress + s.Value;
     });
     return rva;
+}
+
+bool ReturnsAtOnce(const std::wstring &path, const char *name) {
+    DWORD rva = SymbolRva(path, name);
+    Image image;
+    if (!rva || !Open(path, &image)) return false;
+    size_t at = image.Offset(rva);
+    if (image.file->Machine == IMAGE_FILE_MACHINE_ARM64) return image.At<DWORD>(at) == 0xd65f03c0;  // ret
+    // ret, ret imm16, rep ret
+    BYTE first = image.At<BYTE>(at);
+    return first == 0xc3 || first == 0xc2 || (first == 0xf3 && image.At<BYTE>(at + 1) == 0xc3);
 }
 
 bool HasImport(const PeFacts &facts, const char *module, const char *function) {
@@ -153,7 +175,7 @@ std::string MissingMitigations(const PeFacts &facts) {
     need(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE, "DYNAMIC_BASE");
     need(facts.relocationBytes > 0, "base relocations");
     need(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT, "NX_COMPAT");
-    if (facts.machine == IMAGE_FILE_MACHINE_AMD64)
+    if (facts.machine == IMAGE_FILE_MACHINE_AMD64 || facts.machine == IMAGE_FILE_MACHINE_ARM64)
         need(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA, "HIGH_ENTROPY_VA");
     if (facts.machine == IMAGE_FILE_MACHINE_I386) need(flags & IMAGE_DLLCHARACTERISTICS_NO_SEH, "NO_SEH");
     return missing;

@@ -6,7 +6,13 @@
 
 namespace pkgtest {
 
-const Arch &BuildArch() { return kArches[sizeof(void *) == 8 ? 1 : 0]; }
+const Arch &BuildArch() {
+#if defined(__aarch64__)
+    return kArches[2];
+#else
+    return kArches[sizeof(void *) == 8 ? 1 : 0];
+#endif
+}
 
 std::wstring BuildPackage() {
     wchar_t full[MAX_PATH];

@@ -16,7 +16,8 @@ struct Arch {
     WORD machine;
 };
 inline constexpr Arch kArches[] = {{L"x86", L"NTx86", IMAGE_FILE_MACHINE_I386},
-                                   {L"amd64", L"NTamd64", IMAGE_FILE_MACHINE_AMD64}};
+                                   {L"amd64", L"NTamd64", IMAGE_FILE_MACHINE_AMD64},
+                                   {L"arm64", L"NTarm64", IMAGE_FILE_MACHINE_ARM64}};
 const Arch &BuildArch();
 
 // This build's package (build/<arch>/package) and the one of tools/package.sh.

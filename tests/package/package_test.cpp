@@ -1,6 +1,6 @@
 // The driver package as the printer class installer reads it, through the
-// platform's INF parser: this build's, and the one for both architectures
-// that tools/package.sh writes.
+// platform's INF parser: this build's, and the one for all three
+// architectures that tools/package.sh writes.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -78,7 +78,7 @@ TEST_F(Package, IsAnIsolatedPrinterClassDriverOfThisBuildsVersion) {
               (std::vector<std::wstring>{PSPLUGIN_DRIVER_DATE_WTEXT, PSPLUGIN_FILE_VERSION_WTEXT}));
 }
 
-TEST_F(Package, InstallsTheModelWithTheSystemsPostScriptDriverOnBothArchitectures) {
+TEST_F(Package, InstallsTheModelWithTheSystemsPostScriptDriverOnEveryArchitecture) {
     for (const Arch &arch : kArches) {
         SCOPED_TRACE(Narrow(arch.decoration));
         std::wstring model, install = inf.InstallSection(arch, &model);
@@ -127,7 +127,7 @@ TEST_F(Package, HoldsThisBuildsDllsWithTheirVersionResources) {
     }
 }
 
-TEST(ReleasePackage, HoldsBothArchitecturesOfOneVersion) {
+TEST(ReleasePackage, HoldsEveryArchitectureOfOneVersion) {
     std::wstring root = ReleasePackage();
     if (!FileExists(root + L"\\psplugin.inf")) GTEST_SKIP() << "tools/package.sh has not written out/package";
     Inf inf(root);
