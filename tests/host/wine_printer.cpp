@@ -53,6 +53,25 @@ bool DriverInstalled(const std::wstring &driverName) {
     return false;
 }
 
+bool PrintProcessorInstalled(const wchar_t *name) {
+    DWORD needed = 0, count = 0;
+    EnumPrintProcessorsW(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
+    if (!needed) return false;
+    std::vector<BYTE> buf(needed);
+    if (!EnumPrintProcessorsW(nullptr, nullptr, 1, buf.data(), needed, &needed, &count)) return false;
+    auto *info = reinterpret_cast<PRINTPROCESSOR_INFO_1W *>(buf.data());
+    for (DWORD i = 0; i < count; ++i)
+        if (info[i].pName && _wcsicmp(info[i].pName, name) == 0) return true;
+    return false;
+}
+
+// Wine 8's PostScript driver writes its PostScript to the spooler itself, as
+// RAW data, which WinPrint passes on. Wine 9 and later spool a printer DC's
+// drawing as "NT EMF 1.003" instead, which WinPrint refuses there (it takes
+// RAW and TEXT only): only the PostScript driver's own print processor plays
+// EMF back into PostScript, and it is registered only where it exists.
+const wchar_t *TestPrintProcessor() { return PrintProcessorInstalled(L"wineps") ? L"wineps" : L"WinPrint"; }
+
 }  // namespace
 
 static bool EnsurePrinterLocked(const PrinterSetup &want, const std::wstring &dataFile, std::wstring *error);
@@ -122,7 +141,7 @@ static bool EnsurePrinterLocked(const PrinterSetup &want, const std::wstring &da
         pi.pPrinterName = const_cast<wchar_t *>(want.printerName.c_str());
         pi.pPortName = const_cast<wchar_t *>(L"FILE:");
         pi.pDriverName = const_cast<wchar_t *>(want.driverName.c_str());
-        pi.pPrintProcessor = const_cast<wchar_t *>(L"WinPrint");
+        pi.pPrintProcessor = const_cast<wchar_t *>(TestPrintProcessor());
         pi.pDatatype = const_cast<wchar_t *>(L"RAW");
         pi.Attributes = PRINTER_ATTRIBUTE_LOCAL;
         h = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE *>(&pi));
