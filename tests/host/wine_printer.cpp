@@ -53,24 +53,44 @@ bool DriverInstalled(const std::wstring &driverName) {
     return false;
 }
 
-bool PrintProcessorInstalled(const wchar_t *name) {
-    DWORD needed = 0, count = 0;
-    EnumPrintProcessorsW(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
-    if (!needed) return false;
-    std::vector<BYTE> buf(needed);
-    if (!EnumPrintProcessorsW(nullptr, nullptr, 1, buf.data(), needed, &needed, &count)) return false;
-    auto *info = reinterpret_cast<PRINTPROCESSOR_INFO_1W *>(buf.data());
-    for (DWORD i = 0; i < count; ++i)
-        if (info[i].pName && _wcsicmp(info[i].pName, name) == 0) return true;
-    return false;
+// Wine's major version, or 0 outside Wine.
+int WineMajorVersion() {
+    using Fn = const char *(CDECL *)();
+    auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
+    const char *version = fn ? fn() : nullptr;
+    return version ? atoi(version) : 0;
 }
 
-// Wine 8's PostScript driver writes its PostScript to the spooler itself, as
-// RAW data, which WinPrint passes on. Wine 9 and later spool a printer DC's
-// drawing as "NT EMF 1.003" instead, which WinPrint refuses there (it takes
-// RAW and TEXT only): only the PostScript driver's own print processor plays
-// EMF back into PostScript, and it is registered only where it exists.
-const wchar_t *TestPrintProcessor() { return PrintProcessorInstalled(L"wineps") ? L"wineps" : L"WinPrint"; }
+// Wine 8's PostScript driver writes its PostScript into the spooler job
+// itself, as RAW data, which WinPrint passes on to the port. From Wine 9 on,
+// GDI spools a printer DC's drawing as "NT EMF 1.003" instead, which Wine's
+// WinPrint refuses (it takes RAW and TEXT only, so StartDoc fails): only the
+// PostScript driver's own print processor plays EMF back into PostScript.
+// Both Wines register that processor, but on Wine 8 it would be handed RAW
+// data it cannot read. Windows' WinPrint takes both kinds.
+const wchar_t *TestPrintProcessor() { return WineMajorVersion() >= 9 ? L"wineps" : L"WinPrint"; }
+
+// A printer made in this prefix under another Wine, or by an older host,
+// gets the processor this Wine needs.
+bool UsePrintProcessor(HANDLE printer, const wchar_t *processor, std::wstring *error) {
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    std::vector<BYTE> buf(needed ? needed : 1);
+    if (!needed || !GetPrinterW(printer, 2, buf.data(), needed, &needed)) {
+        *error = L"GetPrinterW failed: " + std::to_wstring(GetLastError());
+        return false;
+    }
+    auto *info = reinterpret_cast<PRINTER_INFO_2W *>(buf.data());
+    if (info->pPrintProcessor && _wcsicmp(info->pPrintProcessor, processor) == 0) return true;
+    info->pPrintProcessor = const_cast<wchar_t *>(processor);
+    info->pSecurityDescriptor = nullptr;  // unchanged
+    if (!SetPrinterW(printer, 2, buf.data(), 0)) {
+        *error = L"SetPrinterW failed: " + std::to_wstring(GetLastError());
+        return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -136,7 +156,8 @@ static bool EnsurePrinterLocked(const PrinterSetup &want, const std::wstring &da
     }
 
     HANDLE h = nullptr;
-    if (!OpenPrinterW(const_cast<wchar_t *>(want.printerName.c_str()), &h, nullptr)) {
+    PRINTER_DEFAULTSW admin{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!OpenPrinterW(const_cast<wchar_t *>(want.printerName.c_str()), &h, &admin)) {
         PRINTER_INFO_2W pi{};
         pi.pPrinterName = const_cast<wchar_t *>(want.printerName.c_str());
         pi.pPortName = const_cast<wchar_t *>(L"FILE:");
@@ -149,6 +170,10 @@ static bool EnsurePrinterLocked(const PrinterSetup &want, const std::wstring &da
             *error = L"AddPrinterW failed: " + std::to_wstring(GetLastError());
             return false;
         }
+    }
+    if (!UsePrintProcessor(h, TestPrintProcessor(), error)) {
+        ClosePrinter(h);
+        return false;
     }
     DWORD rc = SetPrinterDataExW(h, L"PrinterDriverData", L"PPD File", REG_SZ,
                                  reinterpret_cast<BYTE *>(ppd.data()),
