@@ -53,15 +53,6 @@ bool DriverInstalled(const std::wstring &driverName) {
     return false;
 }
 
-// Wine's major version, or 0 outside Wine.
-int WineMajorVersion() {
-    using Fn = const char *(CDECL *)();
-    auto fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
-    const char *version = fn ? fn() : nullptr;
-    return version ? atoi(version) : 0;
-}
-
 // Wine 8's PostScript driver writes its PostScript into the spooler job
 // itself, as RAW data, which WinPrint passes on to the port. From Wine 9 on,
 // GDI spools a printer DC's drawing as "NT EMF 1.003" instead, which Wine's
@@ -95,6 +86,14 @@ bool UsePrintProcessor(HANDLE printer, const wchar_t *processor, std::wstring *e
 }  // namespace
 
 static bool EnsurePrinterLocked(const PrinterSetup &want, const std::wstring &dataFile, std::wstring *error);
+
+int WineMajorVersion() {
+    using Fn = const char *(CDECL *)();
+    auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
+    const char *version = fn ? fn() : nullptr;
+    return version ? atoi(version) : 0;
+}
 
 std::wstring DataPath(const wchar_t *file) { return ModuleDir() + L"\\data\\" + file; }
 
