@@ -219,6 +219,11 @@ bool GdiJob::Start(std::wstring *error) {
     // What the driver's own DrvEscape does with what the hook passes on:
     // Wine's PostScript driver answers it on the real device context.
     render_->driverEscape = [this](ULONG code, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut) -> ULONG {
+        // A size without a buffer fails in the kernel before any driver sees
+        // it. Wine 8's PostScript driver answered it safely; from Wine 9 on
+        // GDI also copies every escape into the EMF spool data first, and
+        // reads the missing buffer.
+        if (cjIn != 0 && pvIn == nullptr) return 0;
         return static_cast<ULONG>(ExtEscape(dc_.get(), static_cast<int>(code), static_cast<int>(cjIn),
                                             static_cast<LPCSTR>(pvIn), static_cast<int>(cjOut),
                                             static_cast<LPSTR>(pvOut)));

@@ -2,7 +2,10 @@
 
 #include <winternl.h>
 
+#include <cstddef>
+
 #include "tests/host/ui_host.h"
+#include "tests/host/wine_printer.h"
 
 namespace testbed {
 namespace {
@@ -52,12 +55,60 @@ DWORD GdiObjectCount() {
 
 namespace {
 
+// From Wine 9 on, the heap serves small blocks from groups of 31 (its
+// low-fragmentation front end), each group one busy block to HeapWalk, held
+// per thread and per size while any of its blocks is in use or reserved. A
+// walk would count a group's free blocks as used, and a run that merely
+// touches a new size or thread would seem to grow. What a group holds in use
+// is read from its header as Wine lays it out: a list link, a bit per free
+// block, then the blocks, each behind an 8-byte header whose last byte has
+// the front end's flag on the group's own block.
+struct WineBlockHeader {
+    WORD size;  // in units of two pointers
+    WORD tailSize;
+    WORD baseOffset;
+    BYTE type;
+    BYTE flags;
+};
+static_assert(sizeof(WineBlockHeader) == 8);
+
+struct WineLfhGroup {
+    SLIST_ENTRY entry;
+    LONG freeBits;  // bit i: block i free; the highest bit is a flag
+    LONG affinity;
+    alignas(8) WineBlockHeader firstBlock;
+};
+#ifdef _WIN64
+static_assert(offsetof(WineLfhGroup, freeBits) == 16 && offsetof(WineLfhGroup, firstBlock) == 24);
+#endif
+
+constexpr BYTE kWineLfhFlag = 0x80;
+constexpr int kWineGroupBlocks = 31;
+
+size_t GroupBytesInUse(const PROCESS_HEAP_ENTRY &entry) {
+    if (entry.cbData < sizeof(WineLfhGroup)) return entry.cbData;
+    const auto *group = static_cast<const WineLfhGroup *>(entry.lpData);
+    const size_t blockSize = static_cast<size_t>(group->firstBlock.size) * 2 * sizeof(void *);
+    if (blockSize <= sizeof(WineBlockHeader) ||
+        offsetof(WineLfhGroup, firstBlock) + kWineGroupBlocks * blockSize > entry.cbData)
+        return entry.cbData;  // not laid out as expected: count it whole
+    const DWORD used = ~static_cast<DWORD>(group->freeBits) & ((1u << kWineGroupBlocks) - 1);
+    int count = 0;
+    for (DWORD bits = used; bits; bits &= bits - 1) ++count;
+    return count * (blockSize - sizeof(WineBlockHeader));
+}
+
 size_t BusyBytes(HANDLE heap) {
+    static const bool lfhGroups = WineMajorVersion() >= 9;
     if (!HeapLock(heap)) return 0;
     size_t busy = 0;
     PROCESS_HEAP_ENTRY entry{};
-    while (HeapWalk(heap, &entry))
-        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
+    while (HeapWalk(heap, &entry)) {
+        if (!(entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)) continue;
+        const auto *header = static_cast<const WineBlockHeader *>(entry.lpData) - 1;
+        const bool group = lfhGroups && entry.iRegionIndex == 0 && (header->flags & kWineLfhFlag);
+        busy += group ? GroupBytesInUse(entry) : entry.cbData;
+    }
     HeapUnlock(heap);
     return busy;
 }

@@ -53,9 +53,47 @@ bool DriverInstalled(const std::wstring &driverName) {
     return false;
 }
 
+// Wine 8's PostScript driver writes its PostScript into the spooler job
+// itself, as RAW data, which WinPrint passes on to the port. From Wine 9 on,
+// GDI spools a printer DC's drawing as "NT EMF 1.003" instead, which Wine's
+// WinPrint refuses (it takes RAW and TEXT only, so StartDoc fails): only the
+// PostScript driver's own print processor plays EMF back into PostScript.
+// Both Wines register that processor, but on Wine 8 it would be handed RAW
+// data it cannot read. Windows' WinPrint takes both kinds.
+const wchar_t *TestPrintProcessor() { return WineMajorVersion() >= 9 ? L"wineps" : L"WinPrint"; }
+
+// A printer made in this prefix under another Wine, or by an older host,
+// gets the processor this Wine needs.
+bool UsePrintProcessor(HANDLE printer, const wchar_t *processor, std::wstring *error) {
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    std::vector<BYTE> buf(needed ? needed : 1);
+    if (!needed || !GetPrinterW(printer, 2, buf.data(), needed, &needed)) {
+        *error = L"GetPrinterW failed: " + std::to_wstring(GetLastError());
+        return false;
+    }
+    auto *info = reinterpret_cast<PRINTER_INFO_2W *>(buf.data());
+    if (info->pPrintProcessor && _wcsicmp(info->pPrintProcessor, processor) == 0) return true;
+    info->pPrintProcessor = const_cast<wchar_t *>(processor);
+    info->pSecurityDescriptor = nullptr;  // unchanged
+    if (!SetPrinterW(printer, 2, buf.data(), 0)) {
+        *error = L"SetPrinterW failed: " + std::to_wstring(GetLastError());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 static bool EnsurePrinterLocked(const PrinterSetup &want, const std::wstring &dataFile, std::wstring *error);
+
+int WineMajorVersion() {
+    using Fn = const char *(CDECL *)();
+    auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
+    const char *version = fn ? fn() : nullptr;
+    return version ? atoi(version) : 0;
+}
 
 std::wstring DataPath(const wchar_t *file) { return ModuleDir() + L"\\data\\" + file; }
 
@@ -117,12 +155,13 @@ static bool EnsurePrinterLocked(const PrinterSetup &want, const std::wstring &da
     }
 
     HANDLE h = nullptr;
-    if (!OpenPrinterW(const_cast<wchar_t *>(want.printerName.c_str()), &h, nullptr)) {
+    PRINTER_DEFAULTSW admin{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!OpenPrinterW(const_cast<wchar_t *>(want.printerName.c_str()), &h, &admin)) {
         PRINTER_INFO_2W pi{};
         pi.pPrinterName = const_cast<wchar_t *>(want.printerName.c_str());
         pi.pPortName = const_cast<wchar_t *>(L"FILE:");
         pi.pDriverName = const_cast<wchar_t *>(want.driverName.c_str());
-        pi.pPrintProcessor = const_cast<wchar_t *>(L"WinPrint");
+        pi.pPrintProcessor = const_cast<wchar_t *>(TestPrintProcessor());
         pi.pDatatype = const_cast<wchar_t *>(L"RAW");
         pi.Attributes = PRINTER_ATTRIBUTE_LOCAL;
         h = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE *>(&pi));
@@ -130,6 +169,10 @@ static bool EnsurePrinterLocked(const PrinterSetup &want, const std::wstring &da
             *error = L"AddPrinterW failed: " + std::to_wstring(GetLastError());
             return false;
         }
+    }
+    if (!UsePrintProcessor(h, TestPrintProcessor(), error)) {
+        ClosePrinter(h);
+        return false;
     }
     DWORD rc = SetPrinterDataExW(h, L"PrinterDriverData", L"PPD File", REG_SZ,
                                  reinterpret_cast<BYTE *>(ppd.data()),

@@ -19,6 +19,9 @@ struct PrinterSetup {
     std::vector<std::wstring> dependentFiles;
 };
 
+// Wine's major version (8, 10...), or 0 outside Wine.
+int WineMajorVersion();
+
 // Folder holding the test data (tests/data copied next to the programs).
 std::wstring DataPath(const wchar_t *file);
 

@@ -138,6 +138,11 @@ TEST(DialogTemplates, AreWholeAndKeyboardCompleteAt96And144And192Dpi) {
 TEST(DialogTemplatesAtOneResolution, WholeAndKeyboardComplete) {
     int dpi = ResolutionToCheck();
     if (!dpi) GTEST_SKIP() << "runs in a process of its own for each resolution";
+    // A process that has not said it is aware of the resolution sees 96 DPI
+    // and gets its windows scaled, as Windows does and Wine does from 9 on;
+    // Wine 8 gave every process the system's resolution. The templates are
+    // to be checked as laid out at the resolution itself.
+    SetProcessDPIAware();
     HDC screen = GetDC(nullptr);
     int actual = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
