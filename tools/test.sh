@@ -69,13 +69,12 @@ for arch in $arches; do
            "a default run. ARM64_TESTS=1 or ARCHES=arm64 runs them."
       continue
     fi
-    if [ ! -x "$root/tools/wine-arm64-run.sh" ]; then
-      echo "== arm64: tests asked for, but this tree has no tools/wine-arm64-run.sh to run them with" >&2
-      status=1
+    # The set-up prints one line saying why when this machine cannot run
+    # ARM64 programs (no binfmt_misc, not root); like x86 on a machine
+    # without 32-bit processes, that skips the tests, not the run.
+    if ! "$root/tools/setup-arm64-wine.sh"; then
+      echo "== arm64: ARM64 tests skipped: the emulated ARM64 Wine could not be set up here (see the line above)"
       continue
-    fi
-    if [ -x "$root/tools/setup-arm64-wine.sh" ]; then
-      "$root/tools/setup-arm64-wine.sh"
     fi
   fi
   t1=$(date +%s)
@@ -86,7 +85,12 @@ for arch in $arches; do
   fi
   t2=$(date +%s)
   echo "== $arch: tests ran in $((t2 - t1)) s"
-  if [ "$arch" != arm64 ]; then
+  if [ "$arch" = arm64 ]; then
+    # Its Wine server runs inside the emulated root, out of reach of the
+    # machine's own wineserver.
+    arm64_root=${ARM64_WINE_ROOT:-$HOME/.cache/arm64-wine10-root}
+    WINEPREFIX="$dir/wineprefix-wine10-arm64" chroot "$arm64_root" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  else
     WINEPREFIX="$dir/wineprefix" wineserver -k 2>/dev/null || true
   fi
 done
