@@ -11,13 +11,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 #include <string>
 #include <vector>
 
 #include "platform/escape_codes.h"
 #include "platform/oem_abi.h"
+#include "platform/raii.h"
 #include "tests/host/ui_host.h"
+#include "tests/host/wine_printer.h"
 
 namespace prompttest {
 
@@ -100,22 +103,46 @@ inline std::wstring ReadRemoteString(HANDLE process, const UNICODE_STRING &s) {
     return text;
 }
 
+enum class StartRead { kRead, kNotObservable, kFailed };
+
 // The command line and working folder a process was started with.
-inline bool ReadStartParameters(HANDLE process, std::wstring *commandLine, std::wstring *directory) {
+// Wine's server reads another process's memory by attaching to it with
+// ptrace, which qemu's user-mode emulation does not provide: under emulated
+// ARM64 Wine 10 the read of the child's process block is refused with
+// ERROR_ACCESS_DENIED, although rundll32 there is an ARM64 program like this
+// one, and Wine has no ProcessCommandLineInformation to fall back on. Windows,
+// on ARM64 too, lets a process holding PROCESS_VM_READ read its child. What
+// the product passes to CreateProcessW is checked at that call regardless.
+inline StartRead ReadStartParameters(HANDLE process, std::wstring *commandLine, std::wstring *directory) {
     using QueryFn = NTSTATUS(NTAPI *)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
     auto query = reinterpret_cast<QueryFn>(
         reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     PROCESS_BASIC_INFORMATION info{};
     ULONG got = 0;
-    if (!query || query(process, ProcessBasicInformation, &info, sizeof(info), &got) != 0) return false;
+    if (!query || query(process, ProcessBasicInformation, &info, sizeof(info), &got) != 0) return StartRead::kFailed;
     PEB peb{};
     SIZE_T read = 0;
-    if (!ReadProcessMemory(process, info.PebBaseAddress, &peb, sizeof(peb), &read)) return false;
+    if (!ReadProcessMemory(process, info.PebBaseAddress, &peb, sizeof(peb), &read)) {
+#if defined(__aarch64__)
+        if (GetLastError() == ERROR_ACCESS_DENIED && testbed::WineMajorVersion() != 0) return StartRead::kNotObservable;
+#endif
+        return StartRead::kFailed;
+    }
     ProcessParameters params{};
-    if (!ReadProcessMemory(process, peb.ProcessParameters, &params, sizeof(params), &read)) return false;
+    if (!ReadProcessMemory(process, peb.ProcessParameters, &params, sizeof(params), &read)) return StartRead::kFailed;
     *commandLine = ReadRemoteString(process, params.commandLine);
     *directory = ReadRemoteString(process, params.currentDirectory);
-    return true;
+    return StartRead::kRead;
+}
+
+// Says once per run, in its output, that the started process's own view of
+// its start went unchecked.
+inline void NoteStartNotObservable() {
+    static bool said = false;
+    if (said) return;
+    said = true;
+    std::printf("note: this Wine cannot read another process's memory; the prompt's start parameters are checked "
+                "only where the plug-in passes them to CreateProcessW\n");
 }
 
 inline std::wstring ImagePath(HANDLE process) {
@@ -130,9 +157,21 @@ inline void PressOk(HWND dialog) {
     SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 
-// Ends every prompt a failed check left open.
+// Ends every prompt a failed check left open, and waits until its process is
+// gone, so that the next test does not find it: under emulation a prompt
+// takes seconds to go after its OK.
 inline void CloseStrayPrompts() {
-    for (const PromptWindow &w : WaitForPrompts(0)) PostMessageW(w.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    std::vector<unique_handle> processes;
+    for (const PromptWindow &w : WaitForPrompts(0)) {
+        processes.emplace_back(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, w.processId));
+        PostMessageW(w.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    for (const unique_handle &process : processes) {
+        if (process && WaitForSingleObject(process.get(), kWaitMs) != WAIT_OBJECT_0) {
+            TerminateProcess(process.get(), 1);
+            WaitForSingleObject(process.get(), kWaitMs);
+        }
+    }
 }
 
 // The prompt escape as the driver forwards it to the plug-in object; it
