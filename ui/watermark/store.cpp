@@ -260,24 +260,6 @@ DWORD CountWatermarks(HANDLE printer) {
     }
 }
 
-bool FillWatermarkList(HANDLE printer, HWND listBox) {
-    unique_hkey key;
-    if (!listBox || !OpenWatermarksKeyForRead(printer, &key)) return false;
-    wchar_t name[kValueNameChars];
-    size_t longest = 0;
-    LONG rc = ERROR_SUCCESS;
-    for (DWORD index = 0;; ++index) {
-        DWORD chars = kValueNameChars;
-        rc = RegEnumValueW(key.get(), index, name, &chars, nullptr, nullptr, nullptr, nullptr);
-        if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) break;
-        if (rc != ERROR_SUCCESS) continue;  // a name too long for any watermark
-        SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-        if (chars > longest) longest = chars;
-    }
-    SetListExtent(listBox, longest);
-    return rc == ERROR_NO_MORE_ITEMS;
-}
-
 bool ForEachWatermarkName(HANDLE printer, bool (*take)(const wchar_t *name, void *context), void *context) {
     unique_hkey key;
     if (!take || !OpenWatermarksKeyForRead(printer, &key)) return false;
@@ -291,6 +273,26 @@ bool ForEachWatermarkName(HANDLE printer, bool (*take)(const wchar_t *name, void
         if (!take(name, context)) return true;
     }
     return rc == ERROR_NO_MORE_ITEMS;
+}
+
+bool FillWatermarkList(HANDLE printer, HWND listBox) {
+    if (!listBox) return false;
+    struct Fill {
+        HWND listBox;
+        size_t longest;
+    } fill{listBox, 0};
+    const bool whole = ForEachWatermarkName(
+        printer,
+        [](const wchar_t *name, void *context) {
+            auto *f = static_cast<Fill *>(context);
+            SendMessageW(f->listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+            const size_t chars = wcslen(name);
+            if (chars > f->longest) f->longest = chars;
+            return true;
+        },
+        &fill);
+    SetListExtent(listBox, fill.longest);
+    return whole;
 }
 
 DWORD ReadWatermarkCount(HANDLE printer) {
