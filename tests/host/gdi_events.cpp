@@ -112,6 +112,7 @@ BOOL WINAPI PatchedExtTextOutW(HDC dc, int x, int y, UINT options, const RECT *r
     Stopwatch watch;
     BOOL done = ExtTextOutW(dc, x, y, options, rect, text, count, dx);
     job->AddTextSeconds(dc, watch.Seconds());
+    if (done) job->CountLinedText(dc);
     return done;
 }
 
@@ -122,6 +123,27 @@ BOOL WINAPI PatchedTextOutW(HDC dc, int x, int y, LPCWSTR text, int count) {
     Stopwatch watch;
     BOOL done = TextOutW(dc, x, y, text, count);
     job->AddTextSeconds(dc, watch.Seconds());
+    if (done) job->CountLinedText(dc);
+    return done;
+}
+
+// Witnesses of the path brackets, so that text traced into a path is told
+// from text drawn.
+BOOL WINAPI PatchedBeginPath(HDC dc) {
+    const BOOL done = BeginPath(dc);
+    if (GdiJob *job = g_jobs.Find(dc); job && done) job->SawPath(dc, true);
+    return done;
+}
+
+BOOL WINAPI PatchedEndPath(HDC dc) {
+    const BOOL done = EndPath(dc);
+    if (GdiJob *job = g_jobs.Find(dc); job && done) job->SawPath(dc, false);
+    return done;
+}
+
+BOOL WINAPI PatchedAbortPath(HDC dc) {
+    const BOOL done = AbortPath(dc);
+    if (GdiJob *job = g_jobs.Find(dc); job && done) job->SawPath(dc, false);
     return done;
 }
 
@@ -140,14 +162,17 @@ bool JobTable::UsePatches(std::wstring *error) {
     struct Entry {
         const char *name;
         void *replacement;
+        bool required;  // false: a path bracket uiplug may not use
     };
     const Entry entries[] = {
-        {"ExtEscape", Address(&PatchedExtEscape)},   {"StartPage", Address(&PatchedStartPage)},
-        {"EndPage", Address(&PatchedEndPage)},       {"ExtTextOutW", Address(&PatchedExtTextOutW)},
-        {"TextOutW", Address(&PatchedTextOutW)},
+        {"ExtEscape", Address(&PatchedExtEscape), true},     {"StartPage", Address(&PatchedStartPage), true},
+        {"EndPage", Address(&PatchedEndPage), true},         {"ExtTextOutW", Address(&PatchedExtTextOutW), true},
+        {"TextOutW", Address(&PatchedTextOutW), true},       {"BeginPath", Address(&PatchedBeginPath), false},
+        {"EndPath", Address(&PatchedEndPath), false},        {"AbortPath", Address(&PatchedAbortPath), false},
     };
     for (const Entry &e : entries) {
         auto patch = std::make_unique<ImportPatch>(module, "gdi32.dll", e.name, e.replacement);
+        if (!patch->ok() && !e.required) continue;
         if (!patch->ok()) {
             *error = L"uiplug.dll does not import gdi32 " + std::wstring(e.name, e.name + strlen(e.name));
             while (!patches_.empty()) patches_.pop_back();
@@ -333,6 +358,17 @@ int GdiJob::GdiEndPage(HDC dc) {
     const int result = ::EndPage(dc);
     if (driverEndPage) driverEndPage();
     return result;
+}
+
+void GdiJob::SawPath(HDC dc, bool open) {
+    if (dc == dc_.get()) pathOpen_ = open;
+}
+
+void GdiJob::CountLinedText(HDC dc) {
+    if (dc != dc_.get() || pathOpen_) return;
+    LOGFONTW font{};
+    if (GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof(font), &font) != sizeof(font)) return;
+    if (font.lfUnderline || font.lfStrikeOut) ++linedTexts;
 }
 
 void GdiJob::SawText(HDC dc, const wchar_t *text, size_t length) {

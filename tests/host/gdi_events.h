@@ -122,6 +122,9 @@ public:
     // Text drawing calls uiplug made on the job's device context, counted
     // with or without records.
     long drawnTexts = 0;
+    // Of those, the ones drawn (not traced into a path) in an underlined or
+    // struck-out font: Wine from version 9 keeps a GDI object for each.
+    long linedTexts = 0;
 
     // The rendering driver's own work inside StartPage and EndPage of the
     // job's device context, after GDI's document event (the page's
@@ -135,6 +138,8 @@ public:
     int GdiStartPage(HDC dc);
     int GdiEndPage(HDC dc);
     void SawText(HDC dc, const wchar_t *text, size_t length);
+    void CountLinedText(HDC dc);
+    void SawPath(HDC dc, bool open);
     void AddTextSeconds(HDC dc, double seconds) {
         if (dc == dc_.get()) textSeconds += seconds;
     }
@@ -157,6 +162,7 @@ private:
     std::vector<size_t> active_;  // indices into events, innermost last
     int depth_ = 0;
     bool wantsAll_ = false;
+    bool pathOpen_ = false;  // uiplug has begun a path on the job's device context
 };
 
 }  // namespace testbed

@@ -8,6 +8,7 @@
 #include "tests/stress/corruption/record_checks.h"
 #include "tests/stress/corruption/record_inputs.h"
 #include "tests/stress/corruption/watch.h"
+#include "tests/stress/corruption/wine_residue.h"
 
 namespace stress {
 namespace {
@@ -32,6 +33,7 @@ public:
         }
         records_ = std::make_unique<testbed::GuardedJobRecords>(*job_->renderDevice());
         output_ = testbed::ScratchDir(L"stress_corruption") + L"\\job.ps";
+        linedTextResidue_ = LinedTextResidue(env_.printerSetup, output_);
         return records_->ok();
     }
 
@@ -85,15 +87,20 @@ public:
     }
 
     std::string Note() const override {
-        char text[160];
+        char text[256];
         snprintf(text, sizeof(text),
-                 "%llu documents printed; %.1f s in the plug-ins, %.1f s of it drawing watermark text",
-                 static_cast<unsigned long long>(documents_), job_->pluginSeconds, job_->textSeconds);
+                 "%llu documents printed; %.1f s in the plug-ins, %.1f s of it drawing watermark text; "
+                 "%ld underlined or struck-out texts drawn, %ld GDI objects each kept by Wine",
+                 static_cast<unsigned long long>(documents_), job_->pluginSeconds, job_->textSeconds,
+                 job_->linedTexts, linedTextResidue_);
         return text;
     }
 
+    long WineGdiObjects() const override { return job_ ? job_->linedTexts * linedTextResidue_ : 0; }
+
 private:
     uint64_t documents_ = 0;
+    long linedTextResidue_ = 0;
     Environment &env_;
     std::unique_ptr<testbed::GdiJob> job_;
     std::unique_ptr<testbed::GuardedJobRecords> records_;
