@@ -164,8 +164,8 @@ TEST_F(BadTicket, OptionsThePrinterLacksAreCorrected) {
 
 TEST_F(BadTicket, DocumentsThatAreNoTicketAreRefusedAndTheDevmodeStaysWhole) {
     const wchar_t *documents[] = {
-        L"<psf:PrintCapabilities xmlns:psf='http://schemas.microsoft.com/windows/2003/08/printing/"
-        L"printschemaframework' version='1'/>",
+        (L"<psf:PrintCapabilities xmlns:psf='http://schemas.microsoft.com/windows/2003/08/printing/"
+         L"printschemaframework' version='1'/>"),
         L"<PrintTicket version='1'><Feature name='JobOutputDestination'/></PrintTicket>",
         L"<psf:PrintTicket xmlns:psf='http://schemas.example.org/2026/finishing' version='1'/>",
     };
