@@ -65,7 +65,7 @@ for arch in $arches; do
   if [ "$arch" = arm64 ]; then
     if [ "$arm64_tests" != 1 ]; then
       echo "== arm64: plug-ins and package built; ARM64 tests skipped: they run under an emulated ARM64" \
-           "Wine, whose set-up (about 6 minutes), test build (about 4) and runs (about 11, twice the x64" \
+           "Wine, whose set-up (about 6 minutes), test build (about 5) and runs (about 11, twice the x64" \
            "tests' time) do not fit a default run. ARM64_TESTS=1 or ARCHES=arm64 runs them."
       continue
     fi
