@@ -65,42 +65,29 @@ constexpr wchar_t kCoreCapabilitiesXml[] =
     L"<psf:Feature name=\"ns0000:JobStapleCorner\"><psf:Option name=\"ns0000:TopLeft\"/></psf:Feature>"
     L"</psf:PrintCapabilities>";
 
-class Bstr {
-public:
-    explicit Bstr(const wchar_t *text) : s_(SysAllocString(text)) {}
-    ~Bstr() { SysFreeString(s_); }
-    Bstr(const Bstr &) = delete;
-    Bstr &operator=(const Bstr &) = delete;
-    BSTR get() const { return s_; }
-
-private:
-    BSTR s_;
-};
-
-ComRef<IXMLDOMNodeList> Select(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
-    ComRef<IXMLDOMNodeList> list;
+com_ptr<IXMLDOMNodeList> Select(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
+    com_ptr<IXMLDOMNodeList> list;
     if (!doc) return list;
-    Bstr query(xpath);
-    if (FAILED(doc->selectNodes(query.get(), list.put()))) list.Reset();
+    unique_bstr query(SysAllocString(xpath));
+    if (FAILED(doc->selectNodes(query.get(), list.put()))) list.reset();
     return list;
 }
 
-ComRef<IXMLDOMNode> SelectFirst(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
-    ComRef<IXMLDOMNode> node;
+com_ptr<IXMLDOMNode> SelectFirst(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
+    com_ptr<IXMLDOMNode> node;
     if (!doc) return node;
-    Bstr query(xpath);
-    if (doc->selectSingleNode(query.get(), node.put()) != S_OK) node.Reset();
+    unique_bstr query(SysAllocString(xpath));
+    if (doc->selectSingleNode(query.get(), node.put()) != S_OK) node.reset();
     return node;
 }
 
 void SetProperty(IXMLDOMDocument2 *doc, const wchar_t *name, const wchar_t *value) {
-    Bstr property(name);
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocString(value);
-    doc->setProperty(property.get(), v);
-    VariantClear(&v);
+    unique_bstr property(SysAllocString(name));
+    unique_variant v;
+    VARIANT *slot = v.put();
+    slot->vt = VT_BSTR;
+    slot->bstrVal = SysAllocString(value);
+    doc->setProperty(property.get(), v.get());
 }
 
 }  // namespace
@@ -216,11 +203,11 @@ HRESULT FakeCoreHelperPs::GetOptionAttribute(PCSTR feature, PCSTR option, PCSTR 
     return E_INVALIDARG;
 }
 
-ComRef<IXMLDOMDocument2> NewXmlDocument() {
-    ComRef<IXMLDOMDocument2> doc;
+com_ptr<IXMLDOMDocument2> NewXmlDocument() {
+    com_ptr<IXMLDOMDocument2> doc;
     if (FAILED(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument2,
-                                reinterpret_cast<void **>(doc.put()))))
-        doc.Reset();
+                                doc.put_void())))
+        doc.reset();
     if (!doc) return doc;
     doc->put_async(VARIANT_FALSE);
     SetProperty(doc.get(), L"SelectionLanguage", L"XPath");
@@ -228,61 +215,55 @@ ComRef<IXMLDOMDocument2> NewXmlDocument() {
     return doc;
 }
 
-ComRef<IXMLDOMDocument2> LoadXml(const std::wstring &xml) {
-    ComRef<IXMLDOMDocument2> doc = NewXmlDocument();
+com_ptr<IXMLDOMDocument2> LoadXml(const std::wstring &xml) {
+    com_ptr<IXMLDOMDocument2> doc = NewXmlDocument();
     if (!doc) return doc;
-    Bstr text(xml.c_str());
+    unique_bstr text(SysAllocString(xml.c_str()));
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    if (doc->loadXML(text.get(), &loaded) != S_OK || loaded != VARIANT_TRUE) doc.Reset();
+    if (doc->loadXML(text.get(), &loaded) != S_OK || loaded != VARIANT_TRUE) doc.reset();
     return doc;
 }
 
 std::wstring XmlText(IXMLDOMDocument2 *doc) {
-    BSTR xml = nullptr;
-    if (!doc || FAILED(doc->get_xml(&xml)) || !xml) return L"";
-    std::wstring out(xml, SysStringLen(xml));
-    SysFreeString(xml);
-    return out;
+    unique_bstr xml;
+    if (!doc || FAILED(doc->get_xml(xml.put())) || !xml) return L"";
+    return std::wstring(xml.get(), SysStringLen(xml.get()));
 }
 
 long CountNodes(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
-    ComRef<IXMLDOMNodeList> list = Select(doc, xpath);
+    com_ptr<IXMLDOMNodeList> list = Select(doc, xpath);
     long n = -1;
     if (!list || FAILED(list->get_length(&n))) return -1;
     return n;
 }
 
 std::wstring NodeText(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
-    ComRef<IXMLDOMNode> node = SelectFirst(doc, xpath);
-    BSTR text = nullptr;
-    if (!node || FAILED(node->get_text(&text)) || !text) return L"";
-    std::wstring out(text, SysStringLen(text));
-    SysFreeString(text);
-    return out;
+    com_ptr<IXMLDOMNode> node = SelectFirst(doc, xpath);
+    unique_bstr text;
+    if (!node || FAILED(node->get_text(text.put())) || !text) return L"";
+    return std::wstring(text.get(), SysStringLen(text.get()));
 }
 
 std::wstring NodeXml(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
-    ComRef<IXMLDOMNode> node = SelectFirst(doc, xpath);
-    BSTR xml = nullptr;
-    if (!node || FAILED(node->get_xml(&xml)) || !xml) return L"";
-    std::wstring out(xml, SysStringLen(xml));
-    SysFreeString(xml);
-    return out;
+    com_ptr<IXMLDOMNode> node = SelectFirst(doc, xpath);
+    unique_bstr xml;
+    if (!node || FAILED(node->get_xml(xml.put())) || !xml) return L"";
+    return std::wstring(xml.get(), SysStringLen(xml.get()));
 }
 
 bool SetNodeText(IXMLDOMDocument2 *doc, const wchar_t *xpath, const wchar_t *text) {
-    ComRef<IXMLDOMNode> node = SelectFirst(doc, xpath);
+    com_ptr<IXMLDOMNode> node = SelectFirst(doc, xpath);
     if (!node) return false;
-    Bstr value(text);
+    unique_bstr value(SysAllocString(text));
     return SUCCEEDED(node->put_text(value.get()));
 }
 
 long RemoveNodes(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
-    ComRef<IXMLDOMNodeList> list = Select(doc, xpath);
+    com_ptr<IXMLDOMNodeList> list = Select(doc, xpath);
     long n = 0, removed = 0;
     if (!list || FAILED(list->get_length(&n))) return 0;
     for (long i = 0; i < n; ++i) {
-        ComRef<IXMLDOMNode> node, parent, gone;
+        com_ptr<IXMLDOMNode> node, parent, gone;
         if (FAILED(list->get_item(i, node.put())) || !node) continue;
         if (node->get_parentNode(parent.put()) != S_OK || !parent) continue;
         if (SUCCEEDED(parent->removeChild(node.get(), gone.put()))) ++removed;
@@ -290,8 +271,8 @@ long RemoveNodes(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
     return removed;
 }
 
-ComRef<IXMLDOMDocument2> CoreTicket() { return LoadXml(kCoreTicketXml); }
-ComRef<IXMLDOMDocument2> CoreCapabilities() { return LoadXml(kCoreCapabilitiesXml); }
+com_ptr<IXMLDOMDocument2> CoreTicket() { return LoadXml(kCoreTicketXml); }
+com_ptr<IXMLDOMDocument2> CoreCapabilities() { return LoadXml(kCoreCapabilitiesXml); }
 
 TicketHost::TicketHost(const PrinterFeatures &features, PrinterSetup setup) : setup_(std::move(setup)) {
     DescribePrinter(features, &model);
@@ -300,8 +281,9 @@ TicketHost::TicketHost(const PrinterFeatures &features, PrinterSetup setup) : se
 }
 
 TicketHost::~TicketHost() {
-    if (provider_) provider_->Release();
-    if (plugin_) plugin_->Release();
+    // Before COM ends on this thread, not with the members.
+    provider_.reset();
+    plugin_.reset();
     printer_.reset();
     if (comStarted_) CoUninitialize();
 }
@@ -320,19 +302,18 @@ bool TicketHost::Start(std::wstring *error) {
         *error = L"uiplug.dll not loaded from " + ProgramDirFile(L"uiplug.dll");
         return false;
     }
-    ComRef<IClassFactory> factory;
-    if (FAILED(getClassObject(CLSID_OEMUI, IID_IClassFactory, reinterpret_cast<void **>(factory.put()))) ||
+    com_ptr<IClassFactory> factory;
+    if (FAILED(getClassObject(CLSID_OEMUI, IID_IClassFactory, factory.put_void())) ||
         !factory ||
-        FAILED(factory->CreateInstance(nullptr, IID_IPrintOemUI2, reinterpret_cast<void **>(&plugin_))) ||
+        FAILED(factory->CreateInstance(nullptr, IID_IPrintOemUI2, plugin_.put_void())) ||
         !plugin_) {
         *error = L"the plug-in object was not created";
         return false;
     }
     // The driver offers its helper to the new object; a plug-in may decline it here.
     publishDriverAnswer = plugin_->PublishDriverInterface(static_cast<IPrintCoreHelperPS *>(&helper));
-    if (FAILED(plugin_->QueryInterface(IID_IPrintOemPrintTicketProvider, reinterpret_cast<void **>(&provider_))) ||
-        !provider_) {
-        provider_ = nullptr;
+    if (FAILED(plugin_->QueryInterface(IID_IPrintOemPrintTicketProvider, provider_.put_void())) || !provider_) {
+        provider_.reset();
         *error = L"the plug-in object offers no print-ticket provider";
         return false;
     }
@@ -351,8 +332,8 @@ bool TicketHost::Start(std::wstring *error) {
     count = 0;
     HRESULT hr = provider_->BindPrinter(printer(), 1, &bindOptions, &count, &uris);
     for (INT i = 0; uris && i < count; ++i) {
-        namespaces.emplace_back(uris[i] ? uris[i] : L"");
-        SysFreeString(uris[i]);
+        unique_bstr uri(uris[i]);
+        namespaces.emplace_back(uri ? uri.get() : L"");
     }
     CoTaskMemFree(uris);
     if (FAILED(hr)) {
@@ -410,7 +391,7 @@ HRESULT TicketHost::TicketToDevmode(IXMLDOMDocument2 *ticket, PrivateDevmode *re
 HRESULT TicketHost::Validate(IXMLDOMDocument2 *ticket) { return provider_->ValidatePrintTicket(ticket); }
 
 HRESULT TicketHost::Capabilities(IXMLDOMDocument2 *capabilities) {
-    ComRef<IXMLDOMDocument2> ticket = CoreTicket();
+    com_ptr<IXMLDOMDocument2> ticket = CoreTicket();
     if (!ticket) return E_FAIL;
     HRESULT hr = DevmodeToTicket(DefaultRecord(), ticket.get());
     if (FAILED(hr)) return hr;

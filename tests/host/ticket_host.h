@@ -27,39 +27,6 @@ inline constexpr wchar_t kPrivateTicketNamespace[] = L"urn:psplugins:printschema
 // A namespace neither driver knows: its features must pass through untouched.
 inline constexpr wchar_t kForeignNamespace[] = L"http://schemas.example.org/2026/finishing";
 
-// One reference to a COM object, released when it leaves scope.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() { Reset(); }
-    ComRef(ComRef &&other) noexcept : p_(other.p_) { other.p_ = nullptr; }
-    ComRef &operator=(ComRef &&other) noexcept {
-        if (this != &other) {
-            Reset();
-            p_ = other.p_;
-            other.p_ = nullptr;
-        }
-        return *this;
-    }
-    ComRef(const ComRef &) = delete;
-    ComRef &operator=(const ComRef &) = delete;
-    T *get() const { return p_; }
-    T *operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    T **put() {
-        Reset();
-        return &p_;
-    }
-    void Reset() {
-        if (p_) p_->Release();
-        p_ = nullptr;
-    }
-
-private:
-    T *p_ = nullptr;
-};
-
 // What the printer description offers, asked the way the pages ask.
 struct PrinterFeatures {
     bool faxCard = false;           // installable option "FaxCard" set to True (else False)
@@ -119,9 +86,9 @@ private:
 
 // A new MSXML 6 document whose XPath queries know the prefixes psf, psk,
 // pskv11, psp (the plug-ins' namespace), xsi, xsd and ext (kForeignNamespace).
-ComRef<IXMLDOMDocument2> NewXmlDocument();
+com_ptr<IXMLDOMDocument2> NewXmlDocument();
 // The same, holding `xml`; empty when MSXML refuses the text.
-ComRef<IXMLDOMDocument2> LoadXml(const std::wstring &xml);
+com_ptr<IXMLDOMDocument2> LoadXml(const std::wstring &xml);
 std::wstring XmlText(IXMLDOMDocument2 *doc);
 // XPath over a document with the prefixes above.
 long CountNodes(IXMLDOMDocument2 *doc, const wchar_t *xpath);
@@ -135,8 +102,8 @@ long RemoveNodes(IXMLDOMDocument2 *doc, const wchar_t *xpath);
 
 // The core driver's own part of a ticket (page size, copies and a feature
 // of kForeignNamespace) and of a capabilities document.
-ComRef<IXMLDOMDocument2> CoreTicket();
-ComRef<IXMLDOMDocument2> CoreCapabilities();
+com_ptr<IXMLDOMDocument2> CoreTicket();
+com_ptr<IXMLDOMDocument2> CoreCapabilities();
 
 class TicketHost {
 public:
@@ -161,7 +128,7 @@ public:
     HRESULT Capabilities(IXMLDOMDocument2 *capabilities);
 
     HANDLE printer() const { return printer_.get(); }
-    IPrintOemPrintTicketProvider *provider() const { return provider_; }
+    IPrintOemPrintTicketProvider *provider() const { return provider_.get(); }
 
     FakeCoreUI model;
     FakeCoreHelperPs helper{&model};
@@ -179,8 +146,8 @@ private:
 
     PrinterSetup setup_;
     unique_hprinter printer_;
-    IPrintOemUI2 *plugin_ = nullptr;
-    IPrintOemPrintTicketProvider *provider_ = nullptr;
+    com_ptr<IPrintOemUI2> plugin_;
+    com_ptr<IPrintOemPrintTicketProvider> provider_;
     bool comStarted_ = false;
 };
 

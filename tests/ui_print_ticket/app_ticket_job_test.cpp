@@ -7,7 +7,6 @@
 #include "tests/ui_print_ticket/ticket_fixture.h"
 
 using namespace tickettest;
-using testbed::ComRef;
 
 namespace {
 
@@ -23,56 +22,40 @@ bool AskForPin(IXMLDOMDocument2 *ticket, const wchar_t *pin) {
     const wchar_t *init = L"/psf:PrintTicket/psf:ParameterInit[@name='pskv11:JobPasscodeString']/psf:Value";
     if (testbed::CountNodes(ticket, init) > 0) return testbed::SetNodeText(ticket, init, pin);
 
-    ComRef<IXMLDOMElement> root, parameter, value;
+    com_ptr<IXMLDOMElement> root, parameter, value;
     if (ticket->get_documentElement(root.put()) != S_OK) return false;
-    auto element = [&](const wchar_t *name, ComRef<IXMLDOMElement> *out) {
-        ComRef<IXMLDOMNode> node;
+    auto create = [&](DOMNodeType kind, const wchar_t *name, const wchar_t *uri, com_ptr<IXMLDOMNode> *node) {
         VARIANT type;
         VariantInit(&type);
         type.vt = VT_I4;
-        type.lVal = NODE_ELEMENT;
-        BSTR qname = SysAllocString(name), uri = SysAllocString(kPsf);
-        HRESULT hr = ticket->createNode(type, qname, uri, node.put());
-        SysFreeString(qname);
-        SysFreeString(uri);
-        return SUCCEEDED(hr) && SUCCEEDED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void **>(out->put())));
+        type.lVal = kind;
+        unique_bstr qname(SysAllocString(name)), ns(SysAllocString(uri));
+        return SUCCEEDED(ticket->createNode(type, qname.get(), ns.get(), node->put()));
+    };
+    auto element = [&](const wchar_t *name, com_ptr<IXMLDOMElement> *out) {
+        com_ptr<IXMLDOMNode> node;
+        return create(NODE_ELEMENT, name, kPsf, &node) &&
+               SUCCEEDED(node->QueryInterface(IID_IXMLDOMElement, out->put_void()));
     };
     auto attribute = [](IXMLDOMElement *e, const wchar_t *name, const wchar_t *text) {
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_BSTR;
-        v.bstrVal = SysAllocString(text);
-        BSTR n = SysAllocString(name);
-        HRESULT hr = e->setAttribute(n, v);
-        SysFreeString(n);
-        VariantClear(&v);
-        return SUCCEEDED(hr);
+        unique_variant v;
+        VARIANT *slot = v.put();
+        slot->vt = VT_BSTR;
+        slot->bstrVal = SysAllocString(text);
+        unique_bstr n(SysAllocString(name));
+        return SUCCEEDED(e->setAttribute(n.get(), v.get()));
     };
     if (!element(L"psf:ParameterInit", &parameter) || !element(L"psf:Value", &value)) return false;
     if (!attribute(parameter.get(), L"name", L"pskv11:JobPasscodeString")) return false;
     // xsi:type needs its namespace on the element, as an application's DOM code writes it.
-    ComRef<IXMLDOMNode> typeAttr;
-    {
-        VARIANT kind;
-        VariantInit(&kind);
-        kind.vt = VT_I4;
-        kind.lVal = NODE_ATTRIBUTE;
-        BSTR qname = SysAllocString(L"xsi:type"), uri = SysAllocString(kXsi);
-        HRESULT hr = ticket->createNode(kind, qname, uri, typeAttr.put());
-        SysFreeString(qname);
-        SysFreeString(uri);
-        if (FAILED(hr)) return false;
-        BSTR text = SysAllocString(L"xsd:string");
-        typeAttr->put_text(text);
-        SysFreeString(text);
-        ComRef<IXMLDOMAttribute> attr, old;
-        if (FAILED(typeAttr->QueryInterface(IID_IXMLDOMAttribute, reinterpret_cast<void **>(attr.put())))) return false;
-        if (FAILED(value->setAttributeNode(attr.get(), old.put()))) return false;
-    }
-    BSTR text = SysAllocString(pin);
-    value->put_text(text);
-    SysFreeString(text);
-    ComRef<IXMLDOMNode> added1, added2;
+    com_ptr<IXMLDOMNode> typeAttr;
+    com_ptr<IXMLDOMAttribute> attr, old;
+    if (!create(NODE_ATTRIBUTE, L"xsi:type", kXsi, &typeAttr)) return false;
+    typeAttr->put_text(unique_bstr(SysAllocString(L"xsd:string")).get());
+    if (FAILED(typeAttr->QueryInterface(IID_IXMLDOMAttribute, attr.put_void()))) return false;
+    if (FAILED(value->setAttributeNode(attr.get(), old.put()))) return false;
+    value->put_text(unique_bstr(SysAllocString(pin)).get());
+    com_ptr<IXMLDOMNode> added1, added2;
     return SUCCEEDED(parameter->appendChild(value.get(), added1.put())) &&
            SUCCEEDED(root->appendChild(parameter.get(), added2.put()));
 }
@@ -82,7 +65,7 @@ bool AskForPin(IXMLDOMDocument2 *ticket, const wchar_t *pin) {
 TEST_F(TicketTest, ApplicationsPinReachesTheHeldJobThroughBothPlugins) {
     PrivateDevmode start = testbed::TicketHost::DefaultRecord();
     Fill(start.holdUserName, L"alice");
-    ComRef<IXMLDOMDocument2> ticket = TicketFor(start);
+    com_ptr<IXMLDOMDocument2> ticket = TicketFor(start);
     ASSERT_TRUE(ticket);
     ASSERT_TRUE(AskForPin(ticket.get(), L"4321")) << Narrow(testbed::XmlText(ticket.get()));
     // The application left the plug-in's destination at the printer; PIN printing wins.

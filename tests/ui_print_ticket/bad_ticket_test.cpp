@@ -7,7 +7,6 @@
 #include "tests/ui_print_ticket/ticket_fixture.h"
 
 using namespace tickettest;
-using testbed::ComRef;
 
 namespace {
 
@@ -29,7 +28,7 @@ protected:
         dm.color.balanceCyan = 2;
         return dm;
     }
-    ComRef<IXMLDOMDocument2> Copy(IXMLDOMDocument2 *doc) { return testbed::LoadXml(testbed::XmlText(doc)); }
+    com_ptr<IXMLDOMDocument2> Copy(IXMLDOMDocument2 *doc) { return testbed::LoadXml(testbed::XmlText(doc)); }
     // The foreign feature's markup, and that it is there once.
     std::wstring ForeignXml(IXMLDOMDocument2 *doc) {
         return std::to_wstring(CountNodes(doc, kForeign)) + L" " + testbed::NodeXml(doc, kForeign);
@@ -46,9 +45,9 @@ std::wstring Parameter(const wchar_t *name) {
 }  // namespace
 
 TEST_F(BadTicket, ForeignEntriesPassEveryCallUntouched) {
-    ComRef<IXMLDOMDocument2> ticket = TicketFor(Valid());
+    com_ptr<IXMLDOMDocument2> ticket = TicketFor(Valid());
     ASSERT_TRUE(ticket);
-    ComRef<IXMLDOMDocument2> core = testbed::CoreTicket();
+    com_ptr<IXMLDOMDocument2> core = testbed::CoreTicket();
     const std::wstring before = ForeignXml(core.get());
     EXPECT_EQ(ForeignXml(ticket.get()), before);
     EXPECT_EQ(testbed::NodeText(ticket.get(), L"/psf:PrintTicket/psf:ParameterInit[@name='psk:JobCopiesAllDocuments']"),
@@ -57,7 +56,7 @@ TEST_F(BadTicket, ForeignEntriesPassEveryCallUntouched) {
     EXPECT_EQ(ForeignXml(ticket.get()), before);
 
     // A foreign feature named like one of ours is not ours.
-    ComRef<IXMLDOMDocument2> lookalike = testbed::LoadXml(
+    com_ptr<IXMLDOMDocument2> lookalike = testbed::LoadXml(
         L"<psf:PrintTicket xmlns:psf='http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework' "
         L"xmlns:q='http://schemas.example.org/2026/finishing' version='1'>"
         L"<psf:Feature name='q:JobOutputDestination'><psf:Option name='q:Fax'/></psf:Feature></psf:PrintTicket>");
@@ -72,7 +71,7 @@ TEST_F(BadTicket, ForeignEntriesPassEveryCallUntouched) {
 
 TEST_F(BadTicket, OurEntriesAreReadByNamespaceWhateverTheirPrefix) {
     PrivateDevmode want = Valid();
-    ComRef<IXMLDOMDocument2> ticket = TicketFor(want);
+    com_ptr<IXMLDOMDocument2> ticket = TicketFor(want);
     ASSERT_TRUE(ticket);
     std::wstring xml = testbed::XmlText(ticket.get());
     for (auto [from, to] : {std::pair<std::wstring, std::wstring>{L"xmlns:psp=", L"xmlns:app7="},
@@ -82,7 +81,7 @@ TEST_F(BadTicket, OurEntriesAreReadByNamespaceWhateverTheirPrefix) {
         for (size_t at = xml.find(from); at != std::wstring::npos; at = xml.find(from, at + to.size()))
             xml.replace(at, from.size(), to);
     // QName values inside text (xsi:type, option references) keep their prefixes working.
-    ComRef<IXMLDOMDocument2> renamed = testbed::LoadXml(xml);
+    com_ptr<IXMLDOMDocument2> renamed = testbed::LoadXml(xml);
     ASSERT_TRUE(renamed) << Narrow(xml);
     ASSERT_EQ(CountNodes(renamed.get(), L"//*[starts-with(@name,'psp:')]"), 0);
     PrivateDevmode got = testbed::TicketHost::DefaultRecord();
@@ -121,16 +120,16 @@ TEST_F(BadTicket, EachBadValueIsCorrectedByValidationAndIgnoredByConversion) {
         {"user name too long", user, L"abcdefghijklmnopqrstuvwxy", user, {kGone}},
     };
     const PrivateDevmode valid = Valid();
-    ComRef<IXMLDOMDocument2> good = TicketFor(valid);
+    com_ptr<IXMLDOMDocument2> good = TicketFor(valid);
     ASSERT_TRUE(good);
     for (const Case &c : cases) {
-        ComRef<IXMLDOMDocument2> ticket = Copy(good.get());
+        com_ptr<IXMLDOMDocument2> ticket = Copy(good.get());
         ASSERT_TRUE(ticket);
         ASSERT_TRUE(testbed::SetNodeText(ticket.get(), c.xpath.c_str(), c.bad)) << c.what;
         const std::wstring foreign = ForeignXml(ticket.get());
 
         // Conversion ignores the one value; a confidential job stays confidential.
-        ComRef<IXMLDOMDocument2> converted = Copy(ticket.get());
+        com_ptr<IXMLDOMDocument2> converted = Copy(ticket.get());
         PrivateDevmode record = valid;
         EXPECT_EQ(host->TicketToDevmode(converted.get(), &record), S_OK) << c.what;
         EXPECT_TRUE(SameRecord(valid, record)) << c.what;
@@ -149,7 +148,7 @@ TEST_F(BadTicket, EachBadValueIsCorrectedByValidationAndIgnoredByConversion) {
 TEST_F(BadTicket, OptionsThePrinterLacksAreCorrected) {
     PrivateDevmode fax = Valid();
     fax.outputDestination = DEST_FAX;
-    ComRef<IXMLDOMDocument2> ticket = TicketFor(fax);
+    com_ptr<IXMLDOMDocument2> ticket = TicketFor(fax);
     ASSERT_TRUE(ticket);
     // The same ticket on a printer without fax card and print-and-hold.
     ASSERT_NO_FATAL_FAILURE(Start(testbed::PrinterFeatures{}));
@@ -171,7 +170,7 @@ TEST_F(BadTicket, DocumentsThatAreNoTicketAreRefusedAndTheDevmodeStaysWhole) {
     };
     const PrivateDevmode valid = Valid();
     for (const wchar_t *xml : documents) {
-        ComRef<IXMLDOMDocument2> doc = testbed::LoadXml(xml);
+        com_ptr<IXMLDOMDocument2> doc = testbed::LoadXml(xml);
         ASSERT_TRUE(doc) << Narrow(xml);
         EXPECT_EQ(host->Validate(doc.get()), E_PRINTTICKET_FORMAT) << Narrow(xml);
         PrivateDevmode record = valid;
@@ -179,7 +178,7 @@ TEST_F(BadTicket, DocumentsThatAreNoTicketAreRefusedAndTheDevmodeStaysWhole) {
         EXPECT_TRUE(SameRecord(valid, record)) << Narrow(xml);
     }
     // An empty document, and none at all.
-    ComRef<IXMLDOMDocument2> empty = testbed::NewXmlDocument();
+    com_ptr<IXMLDOMDocument2> empty = testbed::NewXmlDocument();
     ASSERT_TRUE(empty);
     EXPECT_EQ(host->Validate(empty.get()), E_PRINTTICKET_FORMAT);
     for (IXMLDOMDocument2 *doc : {empty.get(), static_cast<IXMLDOMDocument2 *>(nullptr)}) {

@@ -6,7 +6,6 @@
 #include "tests/ui_print_ticket/ticket_fixture.h"
 
 using namespace tickettest;
-using testbed::ComRef;
 
 namespace {
 
@@ -39,8 +38,8 @@ std::wstring Show(const Names &names) {
 
 class Capabilities : public TicketTest {
 protected:
-    ComRef<IXMLDOMDocument2> Complete() {
-        ComRef<IXMLDOMDocument2> caps = testbed::CoreCapabilities();
+    com_ptr<IXMLDOMDocument2> Complete() {
+        com_ptr<IXMLDOMDocument2> caps = testbed::CoreCapabilities();
         EXPECT_TRUE(caps);
         if (caps) {
             EXPECT_EQ(host->Capabilities(caps.get()), S_OK);
@@ -88,7 +87,7 @@ TEST_F(Capabilities, FeaturesFollowFaxCardPrintAndHoldAndColor) {
     };
     for (const Case &c : cases) {
         ASSERT_NO_FATAL_FAILURE(Start(c.printer));
-        ComRef<IXMLDOMDocument2> caps = Complete();
+        com_ptr<IXMLDOMDocument2> caps = Complete();
         ASSERT_TRUE(caps);
         const std::string which = "fax " + std::to_string(c.printer.faxCard) + " hold " +
                                   std::to_string(c.printer.printAndHold) + " keep/color " +
@@ -111,7 +110,7 @@ TEST_F(Capabilities, FeaturesFollowFaxCardPrintAndHoldAndColor) {
 }
 
 TEST_F(Capabilities, WatermarkOptionsAreNoneAndTheStoredOnesWithTheirNames) {
-    ComRef<IXMLDOMDocument2> caps = Complete();
+    com_ptr<IXMLDOMDocument2> caps = Complete();
     ASSERT_TRUE(caps);
     for (const wchar_t *feature : {L"psp:JobWatermark", L"psp:JobSecondWatermark"}) {
         const std::wstring options = L"/psf:PrintCapabilities/psf:Feature[@name='" + std::wstring(feature) +
@@ -127,7 +126,7 @@ TEST_F(Capabilities, WatermarkOptionsAreNoneAndTheStoredOnesWithTheirNames) {
 
 // As the platform's sample capabilities for PIN printing declare it, with this printer's length.
 TEST_F(Capabilities, PinParameterIsTheFourCharacterPasscodeOfThePlatform) {
-    ComRef<IXMLDOMDocument2> caps = Complete();
+    com_ptr<IXMLDOMDocument2> caps = Complete();
     ASSERT_TRUE(caps);
     const std::wstring pin = L"pskv11:JobPasscodeString";
     EXPECT_EQ(Property(caps.get(), pin, L"psf:DataType"), L"xsd:string");

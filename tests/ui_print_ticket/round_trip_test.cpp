@@ -3,7 +3,6 @@
 #include "tests/ui_print_ticket/ticket_fixture.h"
 
 using namespace tickettest;
-using testbed::ComRef;
 
 namespace {
 
@@ -62,7 +61,7 @@ TEST_F(RoundTrip, EveryMappedSettingComesBackAndTheRestIsTheDefaults) {
         Fill(sent.accountNumber, L"4711");
         Fill(sent.outputFilePath, L"C:\\out\\job.prn");
 
-        ComRef<IXMLDOMDocument2> ticket = TicketFor(sent);
+        com_ptr<IXMLDOMDocument2> ticket = TicketFor(sent);
         ASSERT_TRUE(ticket);
         // The core driver's part is still there.
         EXPECT_EQ(CountNodes(ticket.get(), L"/psf:PrintTicket/psf:Feature[@name='psk:PageMediaSize']"), 1) << i;
@@ -76,7 +75,7 @@ TEST_F(RoundTrip, EveryMappedSettingComesBackAndTheRestIsTheDefaults) {
 }
 
 TEST_F(RoundTrip, WritingTwiceReplacesThePluginPartInsteadOfAddingToIt) {
-    ComRef<IXMLDOMDocument2> ticket = TicketFor(Record(4));
+    com_ptr<IXMLDOMDocument2> ticket = TicketFor(Record(4));
     ASSERT_TRUE(ticket);
     const long features = CountNodes(ticket.get(), L"/psf:PrintTicket/*");
     PrivateDevmode second = Record(3);
@@ -90,7 +89,7 @@ TEST_F(RoundTrip, WritingTwiceReplacesThePluginPartInsteadOfAddingToIt) {
 TEST_F(RoundTrip, PrinterWithoutOptionsWritesOnlyWhatItOffers) {
     ASSERT_NO_FATAL_FAILURE(Start(testbed::PrinterFeatures{}));
     PrivateDevmode sent = Record(3);  // fax
-    ComRef<IXMLDOMDocument2> ticket = TicketFor(sent);
+    com_ptr<IXMLDOMDocument2> ticket = TicketFor(sent);
     ASSERT_TRUE(ticket);
     EXPECT_EQ(CountNodes(ticket.get(), L"//*[starts-with(@name,'psp:JobFax')]"), 0);
     EXPECT_EQ(CountNodes(ticket.get(), L"//*[@name='pskv11:JobPasscode' or @name='pskv11:JobPasscodeString']"), 0);

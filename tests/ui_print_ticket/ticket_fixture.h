@@ -116,8 +116,8 @@ protected:
     }
 
     // The core driver's ticket with the plug-in's part for `record`.
-    testbed::ComRef<IXMLDOMDocument2> TicketFor(const PrivateDevmode &record) {
-        testbed::ComRef<IXMLDOMDocument2> ticket = testbed::CoreTicket();
+    com_ptr<IXMLDOMDocument2> TicketFor(const PrivateDevmode &record) {
+        com_ptr<IXMLDOMDocument2> ticket = testbed::CoreTicket();
         EXPECT_TRUE(ticket);
         if (ticket) {
             EXPECT_EQ(host->DevmodeToTicket(record, ticket.get()), S_OK);
