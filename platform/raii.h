@@ -94,6 +94,14 @@ public:
         VariantClear(&value_);
         return &value_;
     }
+    // Holds a copy of `text` as a BSTR; false (holding a null BSTR) when it
+    // could not be allocated.
+    bool put_bstr(const wchar_t *text) noexcept {
+        VARIANT *v = put();
+        v->vt = VT_BSTR;
+        v->bstrVal = SysAllocString(text);
+        return v->bstrVal != nullptr;
+    }
 
 private:
     VARIANT value_;

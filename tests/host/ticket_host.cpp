@@ -84,9 +84,7 @@ com_ptr<IXMLDOMNode> SelectFirst(IXMLDOMDocument2 *doc, const wchar_t *xpath) {
 void SetProperty(IXMLDOMDocument2 *doc, const wchar_t *name, const wchar_t *value) {
     unique_bstr property(SysAllocString(name));
     unique_variant v;
-    VARIANT *slot = v.put();
-    slot->vt = VT_BSTR;
-    slot->bstrVal = SysAllocString(value);
+    v.put_bstr(value);
     doc->setProperty(property.get(), v.get());
 }
 

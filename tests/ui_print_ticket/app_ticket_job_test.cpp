@@ -39,9 +39,7 @@ bool AskForPin(IXMLDOMDocument2 *ticket, const wchar_t *pin) {
     };
     auto attribute = [](IXMLDOMElement *e, const wchar_t *name, const wchar_t *text) {
         unique_variant v;
-        VARIANT *slot = v.put();
-        slot->vt = VT_BSTR;
-        slot->bstrVal = SysAllocString(text);
+        v.put_bstr(text);
         unique_bstr n(SysAllocString(name));
         return SUCCEEDED(e->setAttribute(n.get(), v.get()));
     };

@@ -166,10 +166,7 @@ HRESULT SchemaWriter::EnsurePrefix(Ns ns) {
         candidate = std::wstring(kPreferred[static_cast<int>(ns)]) + std::to_wstring(n);
     unique_bstr name(SysAllocString((L"xmlns:" + candidate).c_str()));
     unique_variant value;
-    VARIANT *v = value.put();
-    v->vt = VT_BSTR;
-    v->bstrVal = SysAllocString(uri);
-    if (!name || !v->bstrVal) return E_OUTOFMEMORY;
+    if (!value.put_bstr(uri) || !name) return E_OUTOFMEMORY;
     HRESULT hr = root_->setAttribute(name.get(), value.get());
     if (FAILED(hr)) return hr;
     prefix = candidate;
@@ -184,10 +181,7 @@ HRESULT SchemaWriter::SetNameAttribute(IXMLDOMNode *element, Ns ns, const wchar_
     if (FAILED(hr)) return hr;
     unique_bstr key(SysAllocString(L"name"));
     unique_variant value;
-    VARIANT *v = value.put();
-    v->vt = VT_BSTR;
-    v->bstrVal = SysAllocString(Qualified(ns, name).c_str());
-    if (!key || !v->bstrVal) return E_OUTOFMEMORY;
+    if (!value.put_bstr(Qualified(ns, name).c_str()) || !key) return E_OUTOFMEMORY;
     return asElement->setAttribute(key.get(), value.get());
 }
 
